@@ -1,0 +1,49 @@
+#include "platform/controls.h"
+
+#include "platform/guard.h"
+
+#include <QKeyEvent>
+
+namespace kelvo {
+
+TStatusBar::TStatusBar(QWidget* parent) : QStatusBar(parent), label_(new QLabel(this)) {
+    setSizeGripEnabled(false);
+    addWidget(label_, 1);
+}
+
+TScrollBar::TScrollBar(int min, int max, int position, QWidget* parent) : QScrollBar(Qt::Horizontal, parent) {
+    setRange(min, max);
+    setSingleStep(1);
+    setPageStep(1);
+    setValue(position);
+    // Connected after the design position is in place, so building the window runs no handler.
+    connect(this, &QScrollBar::valueChanged, this, &TScrollBar::Change);
+}
+
+TTimer::TTimer(int intervalMs, QObject* parent) : QObject(parent) {
+    timer_.setInterval(intervalMs);
+    connect(&timer_, &QTimer::timeout, this, &TTimer::Timer);
+}
+
+void TTimer::SetEnabled(bool enabled) {
+    if (!enabled)
+        timer_.stop();
+    else if (!timer_.isActive())
+        timer_.start();
+}
+
+void ProcessMessages() { QCoreApplication::processEvents(QEventLoop::AllEvents); }
+
+TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {}
+
+bool TApplication::notify(QObject* receiver, QEvent* event) {
+    // Qt hands an ignored key event on to the parent widgets inside this same call; looking at
+    // it only here, at the first receiver, scores each character once.
+    if (hook_ && event->type() == QEvent::KeyPress && receiver->isWidgetType()) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        for (const char32_t c : key->text().toUcs4()) RunGuarded([&] { hook_({c, key->isAutoRepeat()}); });
+    }
+    return QApplication::notify(receiver, event);
+}
+
+}  // namespace kelvo

@@ -1,0 +1,156 @@
+#include "platform/text_file.h"
+
+#include "platform/convert.h"
+
+#include <cstdio>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <fstream>
+#include <iterator>
+#include <unistd.h>
+
+namespace kelvo {
+
+namespace fs = std::filesystem;
+
+std::vector<std::string> SplitLines(std::string_view text) {
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '\r' && text[i] != '\n') continue;
+        lines.emplace_back(text.substr(start, i - start));
+        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+        start = i + 1;
+    }
+    if (start < text.size()) lines.emplace_back(text.substr(start));
+    return lines;
+}
+
+namespace {
+
+// Length of the valid UTF-8 sequence at `i`, or 0.
+std::size_t Utf8SequenceLength(std::string_view s, std::size_t i) {
+    const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(s[k]); };
+    const unsigned char b = byte(i);
+    if (b < 0x80) return 1;
+    std::size_t len;
+    unsigned min;
+    unsigned cp;
+    if ((b & 0xE0) == 0xC0) { len = 2; min = 0x80; cp = b & 0x1F; }
+    else if ((b & 0xF0) == 0xE0) { len = 3; min = 0x800; cp = b & 0x0F; }
+    else if ((b & 0xF8) == 0xF0) { len = 4; min = 0x10000; cp = b & 0x07; }
+    else return 0;
+    if (i + len > s.size()) return 0;
+    for (std::size_t k = 1; k < len; ++k) {
+        if ((byte(i + k) & 0xC0) != 0x80) return 0;
+        cp = (cp << 6) | (byte(i + k) & 0x3F);
+    }
+    if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return 0;
+    return len;
+}
+
+}  // namespace
+
+std::string DecodeUtf8OrLatin1(std::string_view bytes) {
+    std::string out;
+    out.reserve(bytes.size());
+    for (std::size_t i = 0; i < bytes.size();) {
+        if (const std::size_t len = Utf8SequenceLength(bytes, i)) {
+            out.append(bytes.substr(i, len));
+            i += len;
+        } else {
+            const auto b = static_cast<unsigned char>(bytes[i++]);
+            out += static_cast<char>(0xC0 | (b >> 6));
+            out += static_cast<char>(0x80 | (b & 0x3F));
+        }
+    }
+    return out;
+}
+
+fs::path ResolveNoCase(const fs::path& dir, const std::string& name) {
+    const fs::path exact = dir / name;
+    std::error_code ec;
+    if (fs::exists(exact, ec)) return exact;
+    const auto lower = [](std::string s) {
+        for (char& c : s)
+            if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+        return s;
+    };
+    const std::string wanted = lower(name);
+    for (fs::directory_iterator it(dir.empty() ? fs::path(".") : dir, ec), end; !ec && it != end; it.increment(ec))
+        if (lower(it->path().filename().string()) == wanted) return dir / it->path().filename();
+    return exact;
+}
+
+std::string ReadTextFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::error_code ec;
+    if (!in || fs::is_directory(path, ec)) throw EFileError(FormatMessage(CannotOpenFileMessage, path.string()));
+    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (in.bad()) throw EFileError(FormatMessage(CannotOpenFileMessage, path.string()));
+    return DecodeUtf8OrLatin1(bytes);
+}
+
+std::vector<std::string> ReadTextLines(const fs::path& path) { return SplitLines(ReadTextFile(path)); }
+
+namespace {
+
+// Closes the descriptor and removes the temporary file unless the write was committed.
+class TempFile {
+public:
+    explicit TempFile(const fs::path& target) : path_(target.string() + ".XXXXXX") {
+        fd_ = ::mkstemp(path_.data());
+        created_ = fd_ >= 0;
+    }
+    ~TempFile() {
+        if (fd_ >= 0) ::close(fd_);
+        if (created_ && !committed_) ::unlink(path_.c_str());
+    }
+    TempFile(const TempFile&) = delete;
+    TempFile& operator=(const TempFile&) = delete;
+
+    bool ok() const { return fd_ >= 0; }
+    bool write(const std::string& data) {
+        std::size_t done = 0;
+        while (done < data.size()) {
+            const ssize_t n = ::write(fd_, data.data() + done, data.size() - done);
+            if (n < 0) return false;
+            done += static_cast<std::size_t>(n);
+        }
+        return true;
+    }
+    bool commit(const fs::path& target, bool keepMode) {
+        // Keep the permissions of a file we replace; a new file gets the usual 0644 less umask.
+        struct stat st {};
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        const mode_t mode = keepMode && ::stat(target.c_str(), &st) == 0 ? st.st_mode & 07777 : 0666 & ~mask;
+        if (::fchmod(fd_, mode) != 0 || ::fsync(fd_) != 0) return false;
+        const int fd = fd_;
+        fd_ = -1;
+        if (::close(fd) != 0) return false;
+        if (::rename(path_.c_str(), target.c_str()) != 0) return false;
+        committed_ = true;
+        return true;
+    }
+
+private:
+    std::string path_;
+    int fd_ = -1;
+    bool created_ = false;
+    bool committed_ = false;
+};
+
+}  // namespace
+
+void WriteTextLines(const fs::path& path, const std::vector<std::string>& lines) {
+    std::string data;
+    for (const auto& line : lines) data.append(line).append("\r\n");
+    TempFile temp(path);
+    std::error_code ec;
+    const bool exists = fs::exists(path, ec);
+    if (!temp.ok() || fs::is_directory(path, ec) || !temp.write(data) || !temp.commit(path, exists))
+        throw EFileError(FormatMessage(CannotCreateFileMessage, path.string()));
+}
+
+}  // namespace kelvo

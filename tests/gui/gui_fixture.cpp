@@ -1,0 +1,19 @@
+#include "gui_fixture.h"
+
+#include "platform/guard.h"
+
+namespace kelvo::test {
+
+ErrorRecorder::ErrorRecorder() {
+    SetErrorSink([this](const QString& message) { Messages << message; });
+}
+
+ErrorRecorder::~ErrorRecorder() { SetErrorSink({}); }
+
+ScopedWorkDir::ScopedWorkDir() : previous_(QDir::currentPath()) { QDir::setCurrent(dir_.path()); }
+
+ScopedWorkDir::~ScopedWorkDir() { QDir::setCurrent(previous_); }
+
+void TypeChar(QWidget* widget, QChar c) { QTest::keyClick(widget, c.toLatin1()); }
+
+}  // namespace kelvo::test

@@ -1,0 +1,41 @@
+#pragma once
+// Text files as lines: CR, LF and CR LF each end a line on reading; lines are written with CR LF.
+// Text is held as UTF-8. Bytes that are not valid UTF-8 are read as Latin-1, so a file from an
+// older 8-bit system loads with every character intact.
+#include <filesystem>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kelvo {
+
+// "Cannot open file %s" / "Cannot create file %s".
+class EFileError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+inline constexpr const char* CannotOpenFileMessage = "Cannot open file %s";
+inline constexpr const char* CannotCreateFileMessage = "Cannot create file %s";
+
+// Splits text into lines; a final line end does not start another line.
+std::vector<std::string> SplitLines(std::string_view text);
+
+// Valid UTF-8 sequences as they are, every other byte taken as its Latin-1 character.
+std::string DecodeUtf8OrLatin1(std::string_view bytes);
+
+// The path of `name` in `dir`, matched without regard to letter case; `dir / name` when no
+// entry matches. The exact name wins over a case-insensitive match.
+std::filesystem::path ResolveNoCase(const std::filesystem::path& dir, const std::string& name);
+
+// Whole file, decoded. Throws EFileError("Cannot open file <name>") when it cannot be read.
+std::string ReadTextFile(const std::filesystem::path& path);
+std::vector<std::string> ReadTextLines(const std::filesystem::path& path);
+
+// Writes each line followed by CR LF. The text goes to a temporary file beside the target that
+// then replaces it, so a crash or a full disk never leaves a half-written file where the old one
+// was. Throws EFileError("Cannot create file <name>"); the old file is then left intact.
+void WriteTextLines(const std::filesystem::path& path, const std::vector<std::string>& lines);
+
+}  // namespace kelvo

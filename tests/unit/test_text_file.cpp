@@ -1,0 +1,110 @@
+#include "platform/text_file.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+namespace kelvo {
+namespace {
+
+namespace fs = std::filesystem;
+
+// A fresh folder removed with everything in it.
+class TempDir {
+public:
+    TempDir() {
+        std::string pattern = (fs::temp_directory_path() / "kelvo-test-XXXXXX").string();
+        path_ = ::mkdtemp(pattern.data());
+    }
+    ~TempDir() { fs::remove_all(path_); }
+    const fs::path& path() const { return path_; }
+
+private:
+    fs::path path_;
+};
+
+std::string Bytes(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void Put(const fs::path& p, const std::string& bytes) { std::ofstream(p, std::ios::binary) << bytes; }
+
+TEST(TextFile, SplitsOnCrLfAndCrLf) {
+    using Lines = std::vector<std::string>;
+    EXPECT_EQ(SplitLines(""), Lines{});
+    EXPECT_EQ(SplitLines("a"), Lines{"a"});
+    EXPECT_EQ(SplitLines("a\r\nb\r\n"), (Lines{"a", "b"}));
+    EXPECT_EQ(SplitLines("a\nb\rc\r\nd"), (Lines{"a", "b", "c", "d"}));
+    EXPECT_EQ(SplitLines("a\r\n\r\nb"), (Lines{"a", "", "b"}));
+    EXPECT_EQ(SplitLines("\n\r"), (Lines{"", ""}));
+}
+
+TEST(TextFile, DecodesUtf8AndFallsBackToLatin1PerByte) {
+    EXPECT_EQ(DecodeUtf8OrLatin1("plain"), "plain");
+    EXPECT_EQ(DecodeUtf8OrLatin1("caf\xC3\xA9"), "caf\xC3\xA9");        // valid UTF-8 kept
+    EXPECT_EQ(DecodeUtf8OrLatin1("caf\xE9!"), "caf\xC3\xA9!");          // Latin-1 e-acute
+    EXPECT_EQ(DecodeUtf8OrLatin1("\xC3\xA9\xE9"), "\xC3\xA9\xC3\xA9");  // both in one text
+    EXPECT_EQ(DecodeUtf8OrLatin1("\xC0\xAF"), "\xC3\x80\xC2\xAF");      // overlong form is not UTF-8
+}
+
+TEST(TextFile, WritesCrLfAndReadsBack) {
+    TempDir dir;
+    const fs::path file = dir.path() / "Kelvoinit.txt";
+    WriteTextLines(file, {"1", "5", "14", "800", "1"});
+    EXPECT_EQ(Bytes(file), "1\r\n5\r\n14\r\n800\r\n1\r\n");
+    EXPECT_EQ(ReadTextLines(file), (std::vector<std::string>{"1", "5", "14", "800", "1"}));
+    WriteTextLines(file, {"x"});  // replaced whole
+    EXPECT_EQ(Bytes(file), "x\r\n");
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator{}), 1) << "temporary file left";
+}
+
+TEST(TextFile, FailedWriteKeepsTheOldFileAndReportsTheName) {
+    TempDir dir;
+    const fs::path file = dir.path() / "Notepad.txt";
+    Put(file, "my notes\r\n");
+    ::chmod(dir.path().c_str(), 0500);  // no new file can be created beside it
+    const bool canStillWrite = ::access(dir.path().c_str(), W_OK) == 0;  // root ignores modes
+    if (!canStillWrite) {
+        try {
+            WriteTextLines(file, {"lost"});
+            ADD_FAILURE() << "no error";
+        } catch (const EFileError& e) {
+            EXPECT_EQ(std::string(e.what()), "Cannot create file " + file.string());
+        }
+        EXPECT_EQ(Bytes(file), "my notes\r\n");
+    }
+    ::chmod(dir.path().c_str(), 0700);
+    // A target that is a folder cannot be replaced, whoever runs the test.
+    fs::create_directory(dir.path() / "folder");
+    EXPECT_THROW(WriteTextLines(dir.path() / "folder", {"x"}), EFileError);
+    EXPECT_TRUE(fs::is_directory(dir.path() / "folder"));
+}
+
+TEST(TextFile, MissingFileCannotBeOpened) {
+    TempDir dir;
+    try {
+        ReadTextLines(dir.path() / "P3");
+        FAIL() << "no error";
+    } catch (const EFileError& e) {
+        EXPECT_EQ(std::string(e.what()), "Cannot open file " + (dir.path() / "P3").string());
+    }
+}
+
+TEST(TextFile, ResolvesNamesWithoutRegardToCase) {
+    TempDir dir;
+    Put(dir.path() / "p3", "x");
+    EXPECT_EQ(ResolveNoCase(dir.path(), "P3"), dir.path() / "p3");
+    EXPECT_EQ(ResolveNoCase(dir.path(), "p3"), dir.path() / "p3");
+    EXPECT_EQ(ResolveNoCase(dir.path(), "Notepad.txt"), dir.path() / "Notepad.txt");  // absent: as asked
+    Put(dir.path() / "P3", "y");
+    EXPECT_EQ(ResolveNoCase(dir.path(), "P3"), dir.path() / "P3");  // the exact name wins
+}
+
+}  // namespace
+}  // namespace kelvo

@@ -145,7 +145,7 @@ void TForm1::BuildLayout() {
     memoFont.setPixelSize(13);
     Memo1->setFont(memoFont);
     Memo2 = Memo(content, "Memo2", "Get going in a hurry!");
-    Memo2->setGeometry(196, 196, 220, 108);
+    Memo2->setGeometry(170, 192, 246, 112);
     Memo2->setStyleSheet(QStringLiteral("color: red;"));
     Memo3 = Memo(content, "Memo3");
     Memo3->setLineWrapMode(QPlainTextEdit::NoWrap);

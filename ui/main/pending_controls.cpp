@@ -12,16 +12,10 @@ namespace {
 
 void TForm1::CSpeedEditKeyPress(char32_t&) {}
 void TForm1::SpeedEditKeyPress(char32_t&) {}
-void TForm1::FreqeditKeyPress(char32_t&) {}
 void TForm1::FastMode1Click() { NotYet("FastMode"); }
 void TForm1::SlowMode1Click() { NotYet("SlowMode"); }
 void TForm1::ToggleTone1Click() { NotYet("Toggle Tone"); }
 void TForm1::ToggleProgress1Click() { NotYet("ToggleProgress"); }
 void TForm1::Button4Click() { NotYet("Font"); }
-void TForm1::SaveEnv1Click() { NotYet("SaveEnvironment"); }
-void TForm1::LoadEnv1Click() { NotYet("LoadEnvironment"); }
-void TForm1::Notepad1Click() { NotYet("Notepad"); }
-void TForm1::HelpFile1Click() { NotYet("Help File"); }
-void TForm1::About1Click() { NotYet("About"); }
 
 }  // namespace kelvo

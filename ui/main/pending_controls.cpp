@@ -12,6 +12,7 @@ namespace {
 
 void TForm1::CSpeedEditKeyPress(char32_t&) {}
 void TForm1::SpeedEditKeyPress(char32_t&) {}
+void TForm1::FreqeditKeyPress(char32_t&) {}
 void TForm1::FastMode1Click() { NotYet("FastMode"); }
 void TForm1::SlowMode1Click() { NotYet("SlowMode"); }
 void TForm1::ToggleTone1Click() { NotYet("Toggle Tone"); }

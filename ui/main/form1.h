@@ -111,6 +111,8 @@ public:
     void RandChars1Click();
     void Button3Click();
     void Dits1Click();
+    // Loading a text hides the chart panel and gives its height back.
+    void HideChartPanel();
 
     // ---- controls (objectName = the member's name) ----
     QWidget* Panel1 = nullptr;

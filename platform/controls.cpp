@@ -34,6 +34,8 @@ void TTimer::SetEnabled(bool enabled) {
 
 void ProcessMessages() { QCoreApplication::processEvents(QEventLoop::AllEvents); }
 
+void WaitAndProcessMessages() { QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents); }
+
 TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {}
 
 bool TApplication::notify(QObject* receiver, QEvent* event) {

@@ -13,8 +13,12 @@ int main(int argc, char** argv) {
     QApplication::setQuitOnLastWindowClosed(false);  // the main window's close ends the program
 
     auto form1 = std::make_unique<kelvo::TForm1>();
+    // Closing the main window ends the program, even while a side window is open.
+    QObject::connect(form1.get(), &kelvo::TForm1::Closed, &app, &QCoreApplication::quit);
     form1->show();
     const int result = QApplication::exec();
+    // Close the sound device here, where a failure can still be shown.
+    kelvo::RunGuarded([&] { form1->OutSound1.Close(); });
     form1.reset();
     return result;
 }

@@ -12,7 +12,8 @@
 //   (a reset or close there would wait for itself).
 // - The done callback runs on a thread of the device's choosing (each device says which). It must
 //   be short and must not call back into this interface.
-// - SetWaveOutBackend is called once, before any device is opened.
+// - SetWaveOutBackend is called before devices are opened (the program never calls it; tests do
+//   between cases). A device already open keeps the kind it was opened with.
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -131,8 +132,8 @@ public:
 // The text of one of the layer's own codes above, or nullptr for any other code.
 const char* WaveOutLayerErrorText(WaveOutResult code);
 
-// Chooses the device kind for the whole process; call before the first device is opened.
-// Without a call, PortAudio is used.
+// Chooses the device kind for the whole process. Without a call, or after a call with nullptr,
+// PortAudio is used.
 void SetWaveOutBackend(std::shared_ptr<WaveOutBackend> backend);
 std::shared_ptr<WaveOutBackend> CurrentWaveOutBackend();
 std::shared_ptr<WaveOutBackend> MakePortAudioWaveOutBackend();

@@ -10,7 +10,8 @@
 // - The device's notifier thread waits on that semaphore and calls the done callback, once per
 //   buffer, in queue order. So the done callback always runs on the notifier thread.
 // Reset and Close stop the stream first (PortAudio joins its audio thread), and only then take
-// over the audio thread's side of the queues to hand back what was still queued.
+// over the audio thread's side of the queues to hand back what was still queued. After a reset the
+// stream stays stopped until the next Write starts it.
 //
 // PortAudio is initialised once per process, on the first query or open, and terminated when the
 // last user of it is gone. The ALSA and JACK libraries beneath it print diagnostics to stderr while
@@ -22,7 +23,9 @@
 #include <dlfcn.h>
 #include <portaudio.h>
 
+#include <algorithm>
 #include <array>
+#include <chrono>
 #include <atomic>
 #include <cstring>
 #include <mutex>
@@ -35,6 +38,8 @@ namespace {
 
 // Headers queued and not yet reported done, per device. Enough for any buffer ring.
 constexpr std::size_t QueueCapacity = 64;
+// Longest wait after a stream start (see PortAudioDevice::Start), in seconds.
+constexpr double MaxSettle = 0.25;
 
 // Single-producer single-consumer queue of header addresses; neither side blocks or allocates.
 class HeaderQueue {
@@ -110,7 +115,7 @@ public:
             Stream = nullptr;
             return result;
         }
-        result = Pa_StartStream(Stream);
+        result = Start();
         if (result != paNoError) return result;
         Notify(WaveOutOpenMessage);
         return WaveOutNoError;
@@ -119,6 +124,11 @@ public:
     WaveOutResult Write(WaveHeader& header) override {
         std::lock_guard lock(WriteMutex);
         if (InFlight.load(std::memory_order_acquire) >= QueueCapacity) return WaveOutErrorNoMemory;
+        if (Pa_IsStreamStopped(Stream) == 1) {
+            // Stopped by a reset: play again.
+            const PaError result = Start();
+            if (result != paNoError) return result;
+        }
         InFlight.fetch_add(1, std::memory_order_relaxed);
         Pending.Push(&header);  // cannot fail: fewer than QueueCapacity are in flight
         return WaveOutNoError;
@@ -132,7 +142,7 @@ public:
             if (result != paNoError) return result;
         }
         ReturnQueued();
-        return Pa_StartStream(Stream);
+        return paNoError;  // the next write starts the stream again
     }
 
     WaveOutResult Close() override {
@@ -150,6 +160,18 @@ public:
     }
 
 private:
+    // Starts the stream and lets it settle. A sound server (PulseAudio through ALSA, measured with
+    // a null sink) drops up to ~20 ms of what is written within the first tens of milliseconds
+    // after a start; two output latencies later nothing is lost any more.
+    PaError Start() {
+        const PaError result = Pa_StartStream(Stream);
+        if (result != paNoError) return result;
+        const PaStreamInfo* info = Pa_GetStreamInfo(Stream);
+        const double settle = std::min(info != nullptr ? 2 * info->outputLatency : 0.0, MaxSettle);
+        std::this_thread::sleep_for(std::chrono::duration<double>(settle));
+        return paNoError;
+    }
+
     static int StreamCallback(const void*, void* output, unsigned long frames,
                               const PaStreamCallbackTimeInfo*, PaStreamCallbackFlags, void* self) {
         auto* device = static_cast<PortAudioDevice*>(self);

@@ -224,6 +224,32 @@ private slots:
         QCOMPARE(errors->Messages, QStringList());
     }
 
+    // What the sources put into the send box is what goes out; a send ends the lock on teaching.
+    void loadedTextsAreSent() {
+        form.reset();
+        const auto capture = test::UseCaptureDevice();
+        form = std::make_unique<TForm1>();
+        form->CSpeedEdit->setText(QStringLiteral("20"));
+        form->SpeedEdit->setText(QStringLiteral("20"));
+        form->SetSpeed();
+        WriteFile("P0", "E T\r\n");
+        form->Button1->click();
+        form->Sendbutton->click();
+        QCOMPARE(form->SentText, QStringLiteral("E T"));
+        const std::size_t practiceSamples = capture->Samples().size();
+        QVERIFY(practiceSamples > 0);
+
+        WriteFile("text.txt", "TE\r\n");
+        TOpenDialog::SetTestAnswer([](const TOpenDialog&) { return std::optional<QString>(QStringLiteral("text.txt")); });
+        form->LoadFile->click();
+        QVERIFY(!form->Kelvobutton->isEnabled());
+        form->Sendbutton->click();
+        QCOMPARE(form->SentText, QStringLiteral("TE"));
+        QVERIFY(capture->Samples().size() > practiceSamples);
+        QVERIFY(form->Kelvobutton->isEnabled());
+        QCOMPARE(errors->Messages, QStringList());
+    }
+
     // ---- random groups and dits ----
 
     void randomCharsShowsTheEntryAndInstructions() {

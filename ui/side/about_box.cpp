@@ -3,10 +3,12 @@
 #include "platform/guard.h"
 
 #include <QFrame>
+#include <QGridLayout>
 #include <QLabel>
 #include <QPainter>
 #include <QPixmap>
 #include <QPushButton>
+#include <QVBoxLayout>
 
 namespace kelvo {
 
@@ -37,10 +39,9 @@ QPixmap DrawProgramIcon() {
     return icon;
 }
 
-QLabel* Text(QWidget* parent, const char* name, const char* text, QRect where) {
+QLabel* Text(QWidget* parent, const char* name, const char* text) {
     auto* label = new QLabel(QString::fromUtf8(text), parent);
     label->setObjectName(QString::fromLatin1(name));
-    label->setGeometry(where);
     return label;
 }
 
@@ -50,43 +51,57 @@ TAboutBox::TAboutBox() {
     setObjectName(QStringLiteral("AboutBox"));
     setWindowTitle(QStringLiteral("About  this version of Kelvo"));
     setModal(false);
-    // A fixed dialog border: no resizing, no help button.
-    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+    // A fixed dialog border: the size cannot be changed.
+    setWindowFlags(windowFlags() | Qt::MSWindowsFixedSizeDialogHint);
     setFixedSize(AboutBoxClientWidth, AboutBoxClientHeight);
 
     Panel1 = new QFrame(this);
     Panel1->setObjectName(QStringLiteral("Panel1"));
     Panel1->setFrameStyle(QFrame::Panel | QFrame::Sunken);  // bevelled
-    Panel1->setGeometry(8, 8, 282, 161);
+    Panel1->setGeometry(8, 8, 282, 162);
 
     ProgramIcon = new QLabel(Panel1);
     ProgramIcon->setObjectName(QStringLiteral("ProgramIcon"));
-    ProgramIcon->setGeometry(8, 8, IconWidth, IconHeight);
+    ProgramIcon->setFixedSize(IconWidth, IconHeight);
     ProgramIcon->setScaledContents(true);
     ProgramIcon->setPixmap(DrawProgramIcon());
 
-    ProductName = Text(Panel1, "ProductName", "Morse teaching program", QRect(88, 12, 186, 18));
+    ProductName = Text(Panel1, "ProductName", "Morse teaching program");
     QFont bold = ProductName->font();
     bold.setBold(true);
     bold.setPixelSize(13);
     ProductName->setFont(bold);
-    Version = Text(Panel1, "Version", "Version 1.0, 11 December 2026", QRect(88, 34, 186, 16));
+    Version = Text(Panel1, "Version", "Version 1.0 (2026-12-11)");
     Copyright = Text(Panel1, "Copyright",
-                     "Kelvo is free software. You may copy it,\n"
-                     "give it away and change it as you like.\n"
-                     "It comes with no warranty of any kind.",
-                     QRect(8, 84, 266, 44));
-    Comments = Text(Panel1, "Comments",
-                    "Questions, bug reports and practice tips are welcome: write to the author, KV0LO.",
-                    QRect(8, 128, 266, 30));
+                     "Kelvo is free software:\n"
+                     "copy it, share it, change it.\n"
+                     "It comes with no warranty.");
+    Comments = Text(Panel1, "Comments", "Questions and practice tips are welcome: write to the author, KV0LO.");
     QFont commentsFont = Comments->font();
     commentsFont.setBold(true);
     Comments->setFont(commentsFont);
     Comments->setWordWrap(true);
 
+    // The icon on the left, name, version and terms beside it, the contact line across the foot.
+    auto* grid = new QGridLayout(Panel1);
+    grid->setContentsMargins(8, 8, 8, 8);
+    grid->setHorizontalSpacing(10);
+    grid->setVerticalSpacing(4);
+    auto* beside = new QVBoxLayout;
+    beside->setSpacing(2);
+    beside->addWidget(ProductName);
+    beside->addWidget(Version);
+    beside->addSpacing(4);
+    beside->addWidget(Copyright);
+    beside->addStretch(1);
+    grid->addWidget(ProgramIcon, 0, 0, Qt::AlignTop);
+    grid->addLayout(beside, 0, 1);
+    grid->addWidget(Comments, 1, 0, 1, 2);
+    grid->setRowStretch(1, 1);
+
     OKButton = new QPushButton(QStringLiteral("OK"), this);
     OKButton->setObjectName(QStringLiteral("OKButton"));
-    OKButton->setGeometry(111, 178, 75, 25);
+    OKButton->setGeometry(111, 179, 75, 26);
     OKButton->setDefault(true);  // Enter presses it
     connect(OKButton, &QPushButton::clicked, this, Guard([this] { OKButtonClick(); }));
 }

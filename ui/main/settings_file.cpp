@@ -21,7 +21,8 @@ constexpr const char* EnvironmentFileName = "Kelvoinit.txt";
 
 std::filesystem::path EnvironmentFile() { return ResolveNoCase({}, EnvironmentFileName); }
 
-// The lines go into the line store as they are; an empty first line is a line too.
+// The lines go into the line store as they are; an empty first line is a line too. The store is
+// shared with the practice library, whose block is gone from it afterwards.
 void FillLineStore(QPlainTextEdit* store, const std::vector<std::string>& lines) {
     QStringList text;
     for (const std::string& line : lines) text << QString::fromStdString(line);

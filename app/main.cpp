@@ -21,9 +21,13 @@ int main(int argc, char** argv) {
     auto aboutBox = std::make_unique<kelvo::TAboutBox>();
     form1->Form2 = form2.get();
     form1->AboutBox = aboutBox.get();
+    // Closing the main window ends the program, even while a side window is open.
+    QObject::connect(form1.get(), &kelvo::TForm1::Closed, &app, &QCoreApplication::quit);
     form1->show();
     const int result = QApplication::exec();
-    form1.reset();  // closes the sound device; it refers to the side windows, so it goes first
+    // Close the sound device here, where a failure can still be shown.
+    kelvo::RunGuarded([&] { form1->OutSound1.Close(); });
+    form1.reset();  // it refers to the side windows, so it goes first
     aboutBox.reset();
     form2.reset();
     return result;

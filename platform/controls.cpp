@@ -22,6 +22,7 @@ TScrollBar::TScrollBar(int min, int max, int position, QWidget* parent) : QScrol
 
 TTimer::TTimer(int intervalMs, QObject* parent) : QObject(parent) {
     timer_.setInterval(intervalMs);
+    timer_.setTimerType(Qt::PreciseTimer);  // the drill counts whole seconds of answer time
     connect(&timer_, &QTimer::timeout, this, &TTimer::Timer);
 }
 
@@ -33,6 +34,8 @@ void TTimer::SetEnabled(bool enabled) {
 }
 
 void ProcessMessages() { QCoreApplication::processEvents(QEventLoop::AllEvents); }
+
+void WaitAndProcessMessages() { QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents); }
 
 TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {}
 

@@ -55,6 +55,9 @@ private:
 
 // Runs every pending event handler and returns when none is left.
 void ProcessMessages();
+// Waits for at least one event, then runs every pending handler: for loops that wait on the user
+// without spinning the processor.
+void WaitAndProcessMessages();
 
 // One character typed at the keyboard. AutoRepeat is set for the repeats of a held key.
 struct TCharMessage {

@@ -14,6 +14,12 @@ ScopedWorkDir::ScopedWorkDir() : previous_(QDir::currentPath()) { QDir::setCurre
 
 ScopedWorkDir::~ScopedWorkDir() { QDir::setCurrent(previous_); }
 
+std::shared_ptr<WaveOutCapture> UseCaptureDevice(WaveOutCapture::Completion completion) {
+    auto capture = std::make_shared<WaveOutCapture>(completion);
+    SetWaveOutBackend(capture);
+    return capture;
+}
+
 void TypeChar(QWidget* widget, QChar c) { QTest::keyClick(widget, c.toLatin1()); }
 
 }  // namespace kelvo::test

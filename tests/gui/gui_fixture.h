@@ -2,6 +2,7 @@
 // Shared pieces of the window tests: the application object, an error recorder in place of the
 // error box, and a scratch working folder.
 #include "platform/controls.h"
+#include "platform/wave_out_capture.h"
 
 #include <QDir>
 #include <QStringList>
@@ -35,15 +36,21 @@ private:
     QTemporaryDir dir_;
 };
 
+// Makes a capture device the sound output for windows created from now on.
+std::shared_ptr<WaveOutCapture> UseCaptureDevice(
+    WaveOutCapture::Completion completion = WaveOutCapture::Completion::AtOnce);
+
 // Sends one typed character the way the keyboard does, to the widget that has the focus.
 void TypeChar(QWidget* widget, QChar c);
 
 }  // namespace kelvo::test
 
-// Runs a Qt Test object inside the program's own application class.
+// Runs a Qt Test object inside the program's own application class. No test plays sound on the
+// machine's device unless it asks for it: a capture device is the default.
 #define KELVO_GUI_TEST_MAIN(TestObject)                    \
     int main(int argc, char** argv) {                      \
         kelvo::TApplication app(argc, argv);               \
+        kelvo::test::UseCaptureDevice();                   \
         TestObject test;                                   \
         return QTest::qExec(&test, argc, argv);            \
     }

@@ -2,6 +2,8 @@
 #include "gui_fixture.h"
 #include "ui/main/form1.h"
 
+#include "audio/out_sound.h"
+
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -182,6 +184,31 @@ private slots:
         QCOMPARE(errors.Messages.size(), 1);
         QVERIFY(errors.Messages.front().contains(QStringLiteral("-300")));
         QCOMPARE(form->ToneFreq, 800.0);
+    }
+
+    void withoutASoundDeviceItStartsInTheDesignState() {
+        form.reset();
+        auto capture = test::UseCaptureDevice();
+        capture->FailQuery(WaveOutErrorBadDeviceId);
+        test::ErrorRecorder errors;
+        form = std::make_unique<TForm1>();
+        QCOMPARE(errors.Messages.size(), 1);
+        QCOMPARE(errors.Messages.front().toStdString(), capture->ErrorText(WaveOutErrorBadDeviceId));
+        QCOMPARE(form->OutSound1.InitStage(), 0);
+        QCOMPARE(form->CSpeedEdit->text(), QString());
+        QCOMPARE(form->SpeedEdit->text(), QString());
+        QCOMPARE(form->Freqedit->text(), QString());
+        QCOMPARE(form->Freqscrollbar->Position(), 500);
+        QVERIFY(form->KelvoSendButton->isEnabled());
+        QCOMPARE(form->StatusBar1->SimpleText(), QString());
+        QCOMPARE(TForm1::MemoLines(form->Memo2), QStringList{QString()});
+        QCOMPARE(form->ClientHeight(), DesignClientHeight - ChartPanelHeight);  // done before the device
+        // A tone now fails with the device's error, and a speed change with a conversion error.
+        QVERIFY_THROWS_EXCEPTION(EOutSound, form->PlayNote(800, 0.1, 20000));
+        form->SpeedScrollBar->SetPosition(20);
+        QCOMPARE(errors.Messages.back(), QStringLiteral("'' is not a valid integer value"));
+        form.reset();
+        test::UseCaptureDevice();
     }
 
 private:

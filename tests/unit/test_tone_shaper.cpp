@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <cstdint>
 #include <limits>
@@ -25,11 +26,21 @@ std::unique_ptr<TWaveTable> FilledTable(double value) {
     return table;
 }
 
-// Entry j holds j: the samples of a note at level 1 read back as the table indices used.
-std::unique_ptr<TWaveTable> IndexTable() {
-    auto table = std::make_unique<TWaveTable>();
-    for (int j = 0; j < 1024; ++j) (*table)[j] = j;
-    return table;
+// Entry j holds j: the samples of a note at level 1 read back as the table indices used. A read
+// just outside the table finds a sentinel of 30000 even without a sanitizer.
+struct IndexTable {
+    std::array<double, 4> before;
+    TWaveTable table;
+    std::array<double, 4> after;
+};
+constexpr double OutsideTable = 30000;
+
+std::unique_ptr<IndexTable> MakeIndexTable() {
+    auto t = std::make_unique<IndexTable>();
+    t->before.fill(OutsideTable);
+    t->after.fill(OutsideTable);
+    for (int j = 0; j < 1024; ++j) t->table[j] = j;
+    return t;
 }
 
 Samples Shape(const TWaveTable& table, double riseMs, double frequency, double duration, double amplitude,
@@ -44,8 +55,8 @@ Samples Shape(const TWaveTable& table, double riseMs, double frequency, double d
 // A rise time of 0.25 ms makes L = 2, so amplitude 2 gives level 0 at sample 0 and 1 from then on;
 // the one fall sample, at level 0, is left out.
 Samples TableIndices(double frequency, double duration) {
-    const auto table = IndexTable();
-    Samples s = Shape(*table, 0.25, frequency, duration, 2);
+    const auto t = MakeIndexTable();
+    Samples s = Shape(t->table, 0.25, frequency, duration, 2);
     EXPECT_FALSE(s.empty());
     if (!s.empty()) {
         EXPECT_EQ(s.back(), 0) << "fall sample";
@@ -138,6 +149,13 @@ TEST(ToneShaper, DitAtStartupSettingsScalesTheWaveform) {
     }
     const Samples silence = Shape(table, 5, 800, DitTime, 0);
     EXPECT_EQ(silence, Samples(686, 0));
+}
+
+TEST(ToneShaper, SampleValuesRoundHalfToEven) {
+    // 1 ms (L = 8) at amplitude 20: the level steps by 2.5, so every other level is a half.
+    const auto ones = FilledTable(1.0);
+    const Samples s = Shape(*ones, 1, 800, 10.0 / 8000, 20);
+    EXPECT_EQ(AsInts(s), (std::vector<int>{0, 2, 5, 8, 10, 12, 15, 18, 18, 18, /* fall */ 15, 12, 10, 8, 5, 2, 0}));
 }
 
 TEST(ToneShaper, SilenceIsExactlyTheNominalZeros) {
@@ -271,6 +289,8 @@ TEST(ToneShaper, AnyFiniteFrequencyStaysInsideTheTable) {
     }
     // At the sample rate the phase comes back to 0 at every sample.
     EXPECT_EQ(TableIndices(8000, 0.01), Samples(80, 0));
+    // A phase a hair below 0 wraps to a hair below 1024, which rounds to 1024 itself: index 0.
+    EXPECT_EQ(TableIndices(-1e-14, 0.01), Samples(80, 0));
 }
 
 TEST(ToneShaper, FrequencyOfZeroIsSilentOnTheStartupTable) {

@@ -78,6 +78,8 @@ TForm1::TForm1() {
     BuildMenu();
     menuHeight_ = menuBar()->sizeHint().height();
     setFixedSize(DesignClientWidth, menuHeight_ + DesignClientHeight);
+    OutSound1.SetSampRate(8000);
+    OutSound1.SetBufferLength(4000);
     ConnectHandlers();
     RunGuarded([this] { FormCreate(); });
 }
@@ -376,9 +378,9 @@ void TForm1::showEvent(QShowEvent* event) {
 
 void TForm1::closeEvent(QCloseEvent* event) {
     RunGuarded([this] { FormClose(); });
+    closing_ = true;
     event->accept();
-    // Closing the main window ends the program, even while a side window is open.
-    QCoreApplication::quit();
+    emit Closed();
 }
 
 void TForm1::FormCreate() {
@@ -402,7 +404,8 @@ void TForm1::FormCreate() {
                        static_cast<QWidget*>(SpinEdit3), static_cast<QWidget*>(Label16),
                        static_cast<QWidget*>(CheckBox3)})
         w->hide();
-    // The wave table and the sound device join here as the audio path lands.
+    WaveTable = StartupWaveTable();
+    OutSound1.Initialize();
     CharSpeed = 14;
     SpeedEdit->setText(QStringLiteral("14"));
     CodeSpeed = 5;

@@ -7,14 +7,14 @@
 //   teaching/  the drill's buttons, timers, keyboard hook and chart
 //   sources/   practice texts, random groups, dits, file loading
 // Handlers do the wiring; the arithmetic lives in the Qt-free units they call.
+#include "audio/out_sound.h"
 #include "keying/code_table.h"
 #include "keying/timing.h"
+#include "keying/wave_table.h"
 #include "platform/controls.h"
 #include "platform/dialogs.h"
 
 #include <QMainWindow>
-
-#include <array>
 
 class QAction;
 class QCheckBox;
@@ -201,9 +201,10 @@ public:
     double ToneFreq = 0;
     KeyingTiming Timing;  // DitTime, CharGap, WordGap; read afresh by every tone and silence
 
-    std::array<double, 1024> WaveTable{};
+    TWaveTable WaveTable{};
     double RiseTime = 0;
     double RampStep = 0;
+    TOutSound OutSound1;  // 8000 samples per second, buffers of 4000 values
 
     QString SentText;
     int SendPos = 0;
@@ -217,6 +218,10 @@ public:
     bool DrillMode = false;
     bool DrillRunning = false;
 
+signals:
+    // The window was closed: the program ends.
+    void Closed();
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
@@ -226,9 +231,13 @@ private:
     void BuildLayout();
     void BuildMenu();
     void ConnectHandlers();
+    void ShowSentText();
 
     int menuHeight_ = 0;
     bool centred_ = false;
+    // Set once the window has been closed, so that a send waiting in its pause ends as well
+    // instead of keeping the program alive with no window to unpause it from.
+    bool closing_ = false;
 };
 
 }  // namespace kelvo

@@ -1,0 +1,45 @@
+#pragma once
+// The thread that hands committed buffers of the ring to the sound device.
+//
+// Threads: the owner's thread constructs, stops and destroys it; Execute runs on the thread of its
+// own, at the highest scheduling priority the system grants, so that a committed buffer reaches
+// the device without waiting behind the user interface. It reads the device handle, which does
+// not change while it runs, takes the ring's head, and waits on the filled-buffer semaphore.
+#include "audio/wave_buff_ring.h"
+#include "platform/wave_out.h"
+
+#include <atomic>
+#include <semaphore>
+#include <thread>
+
+namespace kelvo {
+
+// Counts whole buffers: free ones for the producer, filled ones for the transfer thread.
+using BufferSemaphore = std::counting_semaphore<>;
+
+class OutTransferThread {
+public:
+    // Starts the loop at once.
+    OutTransferThread(BufferSemaphore& filledSemaphore, HWaveOut deviceHandle, WaveBuffRing& ring);
+    // Stops and joins.
+    ~OutTransferThread();
+    OutTransferThread(const OutTransferThread&) = delete;
+    OutTransferThread& operator=(const OutTransferThread&) = delete;
+
+    // Ends the loop and waits for it: afterwards the thread touches neither the device, the
+    // semaphore nor the ring. A thread woken from its wait leaves without taking a buffer.
+    void Stop() noexcept;
+
+private:
+    // A guard error of the ring cannot happen while the semaphores count right; should it happen
+    // anyway, noexcept ends the program rather than let a broken ring play on.
+    void Execute() noexcept;
+
+    BufferSemaphore& FilledSemaphore;
+    const HWaveOut DeviceHandle;
+    WaveBuffRing& Ring;
+    std::atomic<bool> Terminated{false};
+    std::thread Thread;  // last: it starts once everything above is set
+};
+
+}  // namespace kelvo

@@ -14,7 +14,9 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QTimer>
 
+#include <functional>
 #include <memory>
 #include <unistd.h>
 
@@ -31,6 +33,20 @@ void Put(const QString& path, const QByteArray& bytes) {
     QFile f(path);
     QVERIFY(f.open(QIODevice::WriteOnly));
     f.write(bytes);
+}
+
+// Runs `action` once, the first time `when` holds while events are processed (inside a send,
+// that is after some sample).
+void OnceWhen(std::function<bool()> when, std::function<void()> action) {
+    auto* timer = new QTimer;
+    timer->setInterval(0);
+    QObject::connect(timer, &QTimer::timeout, [=] {
+        if (!when()) return;
+        timer->stop();
+        timer->deleteLater();
+        action();
+    });
+    timer->start();
 }
 
 bool CentredOnScreen(const QWidget* w) {
@@ -267,6 +283,31 @@ private slots:
         QVERIFY(notepad->isVisible());
         QVERIFY(about->isVisible());
         QVERIFY(errors->Messages.isEmpty());
+    }
+
+    void sideWindowsOpenAndWorkDuringASend() {
+        form->Memo1->setPlainText("EE E");
+        bool openedWhileSending = false;
+        bool savedWhileSending = false;
+        OnceWhen([&] { return form->Sending; }, [&] {
+            form->Notepad1->trigger();
+            form->About1->trigger();
+            openedWhileSending = form->Sending && notepad->isVisible() && about->isVisible();
+        });
+        OnceWhen([&] { return notepad->isVisible() && form->SendPos >= 2; }, [&] {
+            notepad->Memo1->setPlainText("heard E twice");
+            QTest::mouseClick(notepad->Button1, Qt::LeftButton);
+            savedWhileSending = form->Sending;
+        });
+        form->Sendbutton->click();  // returns when the send is over
+        QVERIFY(openedWhileSending);
+        QVERIFY(savedWhileSending);
+        QVERIFY(errors->Messages.isEmpty());
+        QVERIFY(!form->Sending);
+        QCOMPARE(form->Memo1->toPlainText(), QStringLiteral("EE E"));  // sent to the end
+        QCOMPARE(Bytes(dir->file("Notepad.txt")), QByteArray("heard E twice\r\n"));
+        QVERIFY(notepad->isVisible());
+        QVERIFY(about->isVisible());
     }
 
 private:

@@ -140,14 +140,14 @@ void TForm1::BuildLayout() {
 
     // The text box, with the red quick-start box lying over its lower right.
     Memo1 = Memo(content, "Memo1", "Text to be sent appears here");
-    Memo1->setGeometry(20, 76, 400, 232);
+    Memo1->setGeometry(20, 76, 400, 176);
     Memo1->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     QFont memoFont = Memo1->font();
     memoFont.setPixelSize(13);
     Memo1->setFont(memoFont);
     Memo2 = Memo(content, "Memo2", "Get going in a hurry!");
-    Memo2->setGeometry(170, 192, 246, 112);
+    Memo2->setGeometry(176, 140, 240, 108);
     Memo2->setStyleSheet(QStringLiteral("color: red;"));
     Memo3 = Memo(content, "Memo3");
     Memo3->setLineWrapMode(QPlainTextEdit::NoWrap);
@@ -181,37 +181,37 @@ void TForm1::BuildLayout() {
                  Freqscrollbar, "Freqscrollbar", 500, 1000, 500, "Set audio frequency for morse", Freqedit,
                  "Freqedit");
 
-    // Random groups and the progress box, right column below the value controls.
+    // Random groups and the progress box, below the text box.
     Label15 = Label(content, "Label15", "Enter Characters");
-    Label15->setGeometry(440, 292, 100, 18);
+    Label15->setGeometry(20, 259, 100, 16);
     Edit3 = Edit(content, "Edit3");
-    Edit3->setGeometry(540, 290, 113, 22);
+    Edit3->setGeometry(124, 256, 160, 22);
     Button3 = Button(content, "Button3", "Generate String",
                      "Click to generate a random string from the characters you've entered.");
     Button3->setStyleSheet(QStringLiteral("color: red;"));
-    Button3->setGeometry(540, 316, 113, 25);
+    Button3->setGeometry(290, 255, 130, 25);
     Label12 = Label(content, "Label12", "Text as sent");
-    Label12->setGeometry(20, 312, 80, 16);
+    Label12->setGeometry(20, 287, 80, 16);
     Edit2 = Edit(content, "Edit2");
-    Edit2->setGeometry(20, 328, 400, 22);
+    Edit2->setGeometry(100, 284, 320, 22);
 
-    // Teaching buttons, lower left.
+    // Teaching buttons, lower left; their count boxes in the right column.
     Kelvobutton = Button(content, "Kelvobutton", "Start Kelvo", "Prepare for interactive learning process");
-    Kelvobutton->setGeometry(20, 316, 90, 27);
+    Kelvobutton->setGeometry(20, 318, 90, 27);
     KelvoSendButton = Button(content, "KelvoSendButton", "Start Sending", "Start interactive teaching process");
-    KelvoSendButton->setGeometry(114, 316, 96, 27);
+    KelvoSendButton->setGeometry(114, 318, 96, 27);
     KelvoStopButton = Button(content, "KelvoStopButton", "Stop Kelvo", "Stop interactive teaching, show progress.");
-    KelvoStopButton->setGeometry(214, 316, 90, 27);
+    KelvoStopButton->setGeometry(214, 318, 90, 27);
     KelvoStopButton->setEnabled(false);
     StartNumLabel = Label(content, "StartNumLabel", "Characters to Start");
-    StartNumLabel->setGeometry(310, 312, 110, 16);
+    StartNumLabel->setGeometry(440, 292, 120, 16);
     StartNumEdit = Edit(content, "StartNumEdit");
-    StartNumEdit->setGeometry(310, 328, 40, 20);
+    StartNumEdit->setGeometry(566, 290, 40, 22);
     Label10 = Label(content, "Label10", "Characters in use");
-    Label10->setGeometry(440, 312, 100, 16);
+    Label10->setGeometry(440, 320, 120, 16);
     UsingEdit = Edit(content, "UsingEdit");
     UsingEdit->setReadOnly(true);
-    UsingEdit->setGeometry(440, 328, 40, 20);
+    UsingEdit->setGeometry(566, 318, 40, 22);
 
     // The error histogram panel, docked at the bottom and hidden until teaching starts.
     Panel2 = Named(new QWidget(central), "Panel2");

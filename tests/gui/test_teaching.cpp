@@ -8,6 +8,8 @@
 
 #include <QBarSet>
 #include <QCategoryAxis>
+#include <QChart>
+#include <QChartView>
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -283,6 +285,17 @@ private slots:
         QCOMPARE(form->ClientHeight(), chartHeight);
         QCOMPARE(form->Chart1BottomAxis->categoriesLabels(), QStringList());
         QCOMPARE(form->Memo1->toPlainText(), QString());
+    }
+
+    void theLabelsFitUnderTheirBars() {
+        form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+        form->Kelvobutton->click();
+        form->KelvoSendButton->click();
+        form->KelvoStopButton->click();
+        QTRY_COMPARE(form->Chart1->chart()->plotArea().isEmpty(), false);
+        QTest::qWait(50);  // the axis lays its labels out once the panel has its size
+        QVERIFY(!form->Chart1BottomAxis->labelsTruncated());
     }
 
     void playDrillCharKeysLeadInAndElements_data() {

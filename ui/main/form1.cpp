@@ -240,6 +240,8 @@ void TForm1::BuildLayout() {
     Chart1BottomAxis->setStartValue(-0.5);
     Chart1BottomAxis->setLabelsPosition(QCategoryAxis::AxisLabelsPositionCenter);
     Chart1BottomAxis->setGridLineVisible(false);
+    // A category is narrower than the padding Qt keeps around a label; one character still fits.
+    Chart1BottomAxis->setTruncateLabels(false);
     QFont axisFont = Chart1BottomAxis->labelsFont();
     axisFont.setPixelSize(10);
     Chart1BottomAxis->setLabelsFont(axisFont);

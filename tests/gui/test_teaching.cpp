@@ -17,6 +17,7 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include <chrono>
 #include <functional>
 #include <memory>
 
@@ -51,6 +52,13 @@ Samples ExpectedDrillChar(const TForm1& form, const QString& elements) {
     }
     PadToBuffer(out);
     return out;
+}
+
+// Every sample queued once `expected` has been: the transfer thread queues the last buffer a
+// moment after the window commits it.
+Samples QueuedSamples(const WaveOutCapture& capture, const Samples& expected) {
+    capture.WaitForQueued(expected.size() / BufferLength, std::chrono::seconds(10));
+    return capture.Samples();
 }
 
 // Types `text` at `widget` the way the keyboard does, through the application's event delivery;
@@ -230,6 +238,7 @@ private slots:
         QVERIFY(!form->DrillRunning);
         QVERIFY(form->KelvoSendButton->isEnabled());  // for another try
         form->Timer2Timer();                          // the armed tick does nothing
+        QVERIFY(!form->Timer1->Enabled());
         QVERIFY(capture->Samples().empty());
     }
 
@@ -313,14 +322,16 @@ private slots:
         form->Kelvobutton->click();
         form->Drill.CurrentIndex = index;
         form->PlayDrillChar();
-        QCOMPARE(capture->Samples(), ExpectedDrillChar(*form, elements));
+        const Samples expected = ExpectedDrillChar(*form, elements);
+        QCOMPARE(QueuedSamples(*capture, expected), expected);
     }
 
     void aTurnSendsTheCharacterThenOpensTheWindow() {
         form->Kelvobutton->click();
         form->KelvoSendButton->click();
         form->Timer2Timer();
-        QCOMPARE(capture->Samples(), ExpectedDrillChar(*form, "3313"));  // "q", the only character
+        const Samples expected = ExpectedDrillChar(*form, "3313");  // "q", the only character
+        QCOMPARE(QueuedSamples(*capture, expected), expected);
         QVERIFY(form->Drill.AwaitingAnswer);
         QCOMPARE(form->Drill.WaitLeft, 8.0);
         QVERIFY(form->Timer1->Enabled());
@@ -453,7 +464,8 @@ private slots:
         });
         form->Timer2Timer();
         QVERIFY(stoppedInside);
-        QCOMPARE(capture->Samples(), ExpectedDrillChar(*form, "3313"));  // sent to its end
+        const Samples expected = ExpectedDrillChar(*form, "3313");
+        QCOMPARE(QueuedSamples(*capture, expected), expected);  // sent to its end
         QVERIFY(!form->Drill.AwaitingAnswer);
         QVERIFY(!form->Timer1->Enabled());
         QVERIFY(!form->Timer2->Enabled());

@@ -3,9 +3,9 @@
 #include "platform/guard.h"
 
 #include <QAction>
-#include <QBarCategoryAxis>
 #include <QBarSeries>
 #include <QBarSet>
+#include <QCategoryAxis>
 #include <QChart>
 #include <QChartView>
 #include <QCheckBox>
@@ -219,27 +219,45 @@ void TForm1::BuildLayout() {
     auto* panelLayout = new QVBoxLayout(Panel2);
     panelLayout->setContentsMargins(0, 0, 0, 0);
     auto* chart = new QChart;
-    chart->setTitle(QStringLiteral("Error Histogram"));
-    chart->setTitleFont(QFont());
-    chart->setTitleBrush(Qt::transparent);  // the title is part of the design but not shown
     chart->legend()->hide();
     chart->setMargins(QMargins(0, 0, 0, 0));
     chart->setBackgroundRoundness(0);
     Series1 = new QBarSeries(chart);
     Series1->setObjectName(QStringLiteral("Series1"));
+    Series1->setBarWidth(0.7);
     Series1Bars = new QBarSet(QString(), Series1);
     Series1Bars->setColor(QColor(0x00, 0xFF, 0x00));  // lime
     Series1Bars->setBorderColor(QColor(0x00, 0xFF, 0x00));
+    // The 40 bars exist from the start; redrawing replaces their heights in place.
+    for (int i = 0; i < DrillAlphabetSize; ++i) Series1Bars->append(0.0);
     Series1->append(Series1Bars);
     chart->addSeries(Series1);
-    Chart1BottomAxis = new QBarCategoryAxis(chart);
+    // A value axis with one named category per bar: it keeps the fixed range -1..40, and having
+    // no categories at all shows the bars without labels.
+    Chart1BottomAxis = new QCategoryAxis(chart);
+    Chart1BottomAxis->setObjectName(QStringLiteral("Chart1BottomAxis"));
+    Chart1BottomAxis->setRange(-1, DrillAlphabetSize);
+    Chart1BottomAxis->setStartValue(-0.5);
+    Chart1BottomAxis->setLabelsPosition(QCategoryAxis::AxisLabelsPositionCenter);
+    Chart1BottomAxis->setGridLineVisible(false);
+    // A category is narrower than the padding Qt keeps around a label; one character still fits.
+    Chart1BottomAxis->setTruncateLabels(false);
+    QFont axisFont = Chart1BottomAxis->labelsFont();
+    axisFont.setPixelSize(10);
+    Chart1BottomAxis->setLabelsFont(axisFont);
     auto* leftAxis = new QValueAxis(chart);
     leftAxis->setRange(0, 1.1);
+    leftAxis->setTickType(QValueAxis::TicksDynamic);
+    leftAxis->setTickAnchor(0);
+    leftAxis->setTickInterval(0.5);
+    leftAxis->setLabelFormat(QStringLiteral("%.1f"));
+    leftAxis->setLabelsFont(axisFont);
     chart->addAxis(Chart1BottomAxis, Qt::AlignBottom);
     chart->addAxis(leftAxis, Qt::AlignLeft);
     Series1->attachAxis(Chart1BottomAxis);
     Series1->attachAxis(leftAxis);
     Chart1 = Named(new QChartView(chart, Panel2), "Chart1");
+    Chart1->setAccessibleName(QStringLiteral("Error Histogram"));  // the chart's title, not drawn
     panelLayout->addWidget(Chart1);
     column->addWidget(Panel2);
 

@@ -13,6 +13,7 @@
 #include "keying/wave_table.h"
 #include "platform/controls.h"
 #include "platform/dialogs.h"
+#include "teaching/drill_model.h"
 
 #include <QMainWindow>
 
@@ -28,7 +29,7 @@ class QWidget;
 class QChartView;
 class QBarSeries;
 class QBarSet;
-class QBarCategoryAxis;
+class QCategoryAxis;
 
 namespace kelvo {
 
@@ -166,7 +167,7 @@ public:
     QChartView* Chart1 = nullptr;
     QBarSeries* Series1 = nullptr;
     QBarSet* Series1Bars = nullptr;
-    QBarCategoryAxis* Chart1BottomAxis = nullptr;
+    QCategoryAxis* Chart1BottomAxis = nullptr;  // -1..40, one category per bar
 
     QLabel* Label15 = nullptr;
     QLineEdit* Edit3 = nullptr;
@@ -219,6 +220,9 @@ public:
 
     bool DrillMode = false;
     bool DrillRunning = false;
+    TDrillModel Drill;
+    // Whether the chart's bars carry their characters now; the labels change only with the mode.
+    bool HistogramLabelled = false;
 
 signals:
     // The window was closed: the program ends.

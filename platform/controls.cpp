@@ -22,6 +22,7 @@ TScrollBar::TScrollBar(int min, int max, int position, QWidget* parent) : QScrol
 
 TTimer::TTimer(int intervalMs, QObject* parent) : QObject(parent) {
     timer_.setInterval(intervalMs);
+    timer_.setTimerType(Qt::PreciseTimer);  // the drill counts whole seconds of answer time
     connect(&timer_, &QTimer::timeout, this, &TTimer::Timer);
 }
 

@@ -55,6 +55,7 @@ int Run(const std::vector<std::string_view>& args) {
 
 int main(int argc, char** argv) {
     std::ios::sync_with_stdio(false);
+    kelvo::RemoveUnfinishedOutputOnSignals();
     const std::vector<std::string_view> args(argv + (argc > 0 ? 1 : 0), argv + argc);
     try {
         return Run(args);

@@ -5,6 +5,7 @@
 #include "render/render.h"
 
 #include <cerrno>
+#include <csignal>
 #include <cstring>
 #include <fcntl.h>
 #include <stdexcept>
@@ -32,7 +33,39 @@ void PutLittleEndian(unsigned char* at, std::uint32_t value, int bytes) {
     throw EFileError(what + ": " + std::strerror(error));
 }
 
+// The temporary file being written, for the signal handler, which may only use what is
+// async-signal-safe: a fixed buffer and a flag, no std::string.
+char PendingTempPath[4096];
+volatile std::sig_atomic_t HavePendingTemp = 0;
+
+void RegisterPendingTemp(const std::string& path) {
+    if (path.size() >= sizeof PendingTempPath) return;  // too long to keep: left to the destructor alone
+    std::memcpy(PendingTempPath, path.c_str(), path.size() + 1);
+    HavePendingTemp = 1;
+}
+
+extern "C" void RemovePendingTempAndEnd(int signal) {
+    if (HavePendingTemp) ::unlink(PendingTempPath);
+    // End the way the signal would have ended the program, so the caller sees it.
+    std::signal(signal, SIG_DFL);
+    std::raise(signal);
+}
+
 }  // namespace
+
+void RemoveUnfinishedOutputOnSignals() {
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        struct sigaction now {};
+        // A signal the caller chose to ignore (nohup, a background job) stays ignored.
+        if (::sigaction(signal, nullptr, &now) == 0 && now.sa_handler == SIG_IGN) continue;
+        struct sigaction handler {};
+        handler.sa_handler = RemovePendingTempAndEnd;
+        sigemptyset(&handler.sa_mask);
+        ::sigaction(signal, &handler, nullptr);
+    }
+    // Past a file size limit the write then fails with a message instead of ending the program.
+    std::signal(SIGXFSZ, SIG_IGN);
+}
 
 std::array<unsigned char, WavHeaderSize> WavHeader(int sampRate, std::int64_t samples) {
     if (samples < 0 || samples > MaxWavSamples)
@@ -90,10 +123,12 @@ WavOutput::WavOutput(const std::string& name) : Name(name) {
         TempPath.clear();
         ThrowCannotCreate(name, errno);
     }
+    RegisterPendingTemp(TempPath);
 }
 
 WavOutput::~WavOutput() {
     if (TempPath.empty()) return;
+    HavePendingTemp = 0;
     if (Fd >= 0) ::close(Fd);
     if (!Committed) ::unlink(TempPath.c_str());
 }
@@ -109,6 +144,7 @@ void WavOutput::Commit() {
     if (::close(fd) != 0) ThrowCannotCreate(Name, errno);
     if (::rename(TempPath.c_str(), Name.c_str()) != 0) ThrowCannotCreate(Name, errno);
     Committed = true;
+    HavePendingTemp = 0;
 }
 
 void WriteWav(const TextRenderer& renderer, std::u32string_view text, int fd, const std::string& name) {

@@ -52,7 +52,8 @@ private:
 
 // Where the sound goes: "-" is standard output; any other name is a temporary file beside it
 // that replaces it only on Commit, so a failure, an interruption or a bad value never leaves a
-// partial file behind (the destructor removes an uncommitted temporary file).
+// partial file behind (the destructor removes an uncommitted temporary file, and so does a
+// signal once RemoveUnfinishedOutputOnSignals has been called). One at a time per process.
 class WavOutput {
 public:
     explicit WavOutput(const std::string& name);  // throws EFileError "Cannot create file <name>"
@@ -74,6 +75,11 @@ private:
 
 // The file name that stands for standard input or standard output.
 inline constexpr std::string_view StandardStreamName = "-";
+
+// Makes SIGINT, SIGTERM and SIGHUP remove the temporary file of the WavOutput being written
+// before they end the program, and makes a write beyond the file size limit fail (SIGXFSZ is
+// ignored). For a program's main, before any output is opened.
+void RemoveUnfinishedOutputOnSignals();
 
 // Writes the WAV file of the send of `text`: header, then every sample. Checks before writing
 // anything that the sound fits one WAV file.

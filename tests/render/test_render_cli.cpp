@@ -14,6 +14,7 @@
 #include <string>
 #include <sys/resource.h>
 #include <sys/wait.h>
+#include <utility>
 #include <unistd.h>
 #include <vector>
 
@@ -55,14 +56,15 @@ void PutFile(const fs::path& p, const std::string& bytes) { std::ofstream(p, std
 
 struct Result {
     int status = -1;  // exit status, or -1 when the program did not exit normally
+    int signal = 0;   // the signal that ended it, if one did
     std::string out;
     std::string err;
 };
 
-// Runs the program in `dir` with `input` on standard input; standard output and error go to
+// Starts the program in `dir` with `input` on standard input; standard output and error go to
 // files. `inChild` runs in the child just before the program starts (limits, other outputs).
-Result RunProgram(const fs::path& dir, const std::vector<std::string>& args, const std::string& input = "",
-           const std::function<void()>& inChild = {}) {
+pid_t StartProgram(const fs::path& dir, const std::vector<std::string>& args, const std::string& input = "",
+                   const std::function<void()>& inChild = {}) {
     const fs::path in = dir / ".stdin", out = dir / ".stdout", err = dir / ".stderr";
     PutFile(in, input);
     const pid_t pid = ::fork();
@@ -82,16 +84,27 @@ Result RunProgram(const fs::path& dir, const std::vector<std::string>& args, con
         ::execv(argv[0], argv.data());
         ::_exit(127);
     }
+    return pid;
+}
+
+// Waits for the program and collects what it wrote to standard output and error.
+Result FinishProgram(pid_t pid, const fs::path& dir) {
     int status = 0;
     ::waitpid(pid, &status, 0);
     Result r;
     r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    r.out = FileText(out);
-    r.err = FileText(err);
-    fs::remove(in);
-    fs::remove(out);
-    fs::remove(err);
+    r.signal = WIFSIGNALED(status) ? WTERMSIG(status) : 0;
+    for (const auto& [name, text] : {std::pair{".stdout", &r.out}, std::pair{".stderr", &r.err}}) {
+        *text = FileText(dir / name);
+        fs::remove(dir / name);
+    }
+    fs::remove(dir / ".stdin");
     return r;
+}
+
+Result RunProgram(const fs::path& dir, const std::vector<std::string>& args, const std::string& input = "",
+                  const std::function<void()>& inChild = {}) {
+    return FinishProgram(StartProgram(dir, args, input, inChild), dir);
 }
 
 // The WAV file the core makes of `utf8` with `settings`.
@@ -204,9 +217,7 @@ TEST(RenderProgram, ReadOrWriteFailureExitsWithOneAndLeavesNoFile) {
     PutFile(dir.path() / "text.txt", "PARIS PARIS PARIS");
     PutFile(dir.path() / "old.wav", "old contents");
     const auto fileSizeLimit = [] {
-        // The file grows past 10000 bytes in the middle of the sound; the write then fails
-        // (EFBIG) instead of the signal ending the program.
-        std::signal(SIGXFSZ, SIG_IGN);
+        // The file grows past 10000 bytes in the middle of the sound.
         const rlimit limit{10000, 10000};
         ::setrlimit(RLIMIT_FSIZE, &limit);
     };
@@ -232,6 +243,29 @@ TEST(RenderProgram, ReadOrWriteFailureExitsWithOneAndLeavesNoFile) {
         EXPECT_EQ(r.err, "kelvo-render: " + c.message + "\n");
         EXPECT_EQ(dir.Names(), (std::vector<std::string>{"old.wav", "text.txt"})) << c.message;
         EXPECT_EQ(FileText(dir.path() / "old.wav"), "old contents");
+    }
+}
+
+TEST(RenderProgram, InterruptedWriteLeavesNoFile) {
+    TempDir dir;
+    std::string words;
+    for (int i = 0; i < 2000; ++i) words += "PARIS ";  // over five hours of sound: seconds of work
+    PutFile(dir.path() / "text.txt", words);
+    for (const int signal : {SIGINT, SIGTERM}) {
+        const pid_t pid = StartProgram(dir.path(), {"text.txt", "-o", "long.wav"});
+        // Wait until the temporary file is there and growing, then interrupt.
+        bool writing = false;
+        for (int wait = 0; wait < 3000 && !writing; ++wait) {
+            for (const auto& e : fs::directory_iterator(dir.path()))
+                if (e.path().filename().string().starts_with("long.wav.") && fs::file_size(e.path()) > 0)
+                    writing = true;
+            if (!writing) ::usleep(10000);
+        }
+        ::kill(pid, signal);
+        const Result r = FinishProgram(pid, dir.path());
+        ASSERT_TRUE(writing) << "the program never started writing";
+        EXPECT_EQ(r.signal, signal) << "status " << r.status << ": " << r.err;
+        EXPECT_EQ(dir.Names(), std::vector<std::string>{"text.txt"});
     }
 }
 

@@ -37,7 +37,7 @@ constexpr IntRange CharSpeedRange{"--farnsworth", 1, 100, "the character speed",
 constexpr IntRange HarmonicsRange{"--harmonics", 0, 3, "the number of harmonics", ""};
 constexpr IntRange RateRange{"--rate", 8000, 48000, "the sample rate", " samples per second"};
 constexpr IntRange PracticeRange{"--practice", 1, PracticeTexts, "the practice text number", ""};
-// Below 1 ms a mark's rise is shorter than a sample at 8000 per second and the mark never sounds.
+// The window's rise/fall control's range. A rise under one sample would hold a mark at level 0.
 constexpr double MinRiseMs = 1;
 constexpr double MaxRiseMs = 50;
 constexpr int MinToneFreq = 20;

@@ -1,0 +1,44 @@
+#pragma once
+// The command line of kelvo-render: options, their ranges and the help text. Pure: reads no
+// files; the caller opens what the options name.
+#include <filesystem>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "render/render.h"
+
+namespace kelvo {
+
+// A command line that cannot be carried out as given; the program exits with status 2.
+class EUsageError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+inline constexpr int UsageExitStatus = 2;
+inline constexpr int FailureExitStatus = 1;
+
+struct RenderOptions {
+    RenderSettings Settings;
+    int Practice = 0;          // practice text number; 0 when the text comes from a file
+    std::string DataDir;       // folder of the block files; empty is the current folder
+    std::string TextFile;      // empty or "-": standard input
+    std::string Output;        // "-": standard output
+    bool Help = false;
+};
+
+// `args` without the program name. Throws EUsageError with a message naming the option and the
+// range it takes. "-h" or "--help" anywhere before "--" gives Help and nothing else is checked.
+RenderOptions ParseRenderOptions(const std::vector<std::string_view>& args);
+
+std::string_view RenderHelp();
+
+// The practice text `number` (1..950) as the window's "Load practice Text" loads it: line
+// number - 100k of block file "P<k>", k = (number - 1) / 100, in `dir`, the name matched without
+// regard to case. A block with fewer lines gives an empty text. Throws EFileError
+// "Cannot open file <name>".
+std::string ReadPracticeText(const std::filesystem::path& dir, int number);
+
+}  // namespace kelvo

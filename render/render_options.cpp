@@ -2,6 +2,7 @@
 
 #include "platform/convert.h"
 #include "platform/text_file.h"
+#include "sources/practice_library.h"
 
 #include <charconv>
 #include <limits>
@@ -13,8 +14,6 @@ namespace kelvo {
 
 namespace {
 
-constexpr int PracticeTexts = 950;
-constexpr int TextsPerBlock = 100;
 
 constexpr const char* UnknownOptionMessage = "unknown option '%s'";
 constexpr const char* MissingValueMessage = "option '%s' needs a value";
@@ -36,7 +35,7 @@ constexpr IntRange CodeSpeedRange{"--wpm", 1, 100, "the code speed", " words per
 constexpr IntRange CharSpeedRange{"--farnsworth", 1, 100, "the character speed", " words per minute"};
 constexpr IntRange HarmonicsRange{"--harmonics", 0, 3, "the number of harmonics", ""};
 constexpr IntRange RateRange{"--rate", 8000, 48000, "the sample rate", " samples per second"};
-constexpr IntRange PracticeRange{"--practice", 1, PracticeTexts, "the practice text number", ""};
+constexpr IntRange PracticeRange{"--practice", 1, PracticeTextCount, "the practice text number", ""};
 // The window's rise/fall control's range. A rise under one sample would hold a mark at level 0.
 constexpr double MinRiseMs = 1;
 constexpr double MaxRiseMs = 50;
@@ -188,10 +187,10 @@ RenderOptions ParseRenderOptions(const std::vector<std::string_view>& args) {
 }
 
 std::string ReadPracticeText(const std::filesystem::path& dir, int number) {
-    const int block = (number - 1) / TextsPerBlock;
-    const int line = number - TextsPerBlock * block;
-    const std::vector<std::string> lines = ReadTextLines(ResolveNoCase(dir, "P" + std::to_string(block)));
-    return line <= static_cast<int>(lines.size()) ? lines[line - 1] : std::string();
+    const auto place = LocatePracticeText(number);
+    if (!place) return {};
+    const std::vector<std::string> lines = ReadTextLines(ResolveNoCase(dir, place->BlockFile));
+    return place->Line <= static_cast<int>(lines.size()) ? lines[place->Line - 1] : std::string();
 }
 
 std::string_view RenderHelp() {

@@ -20,6 +20,12 @@ std::shared_ptr<WaveOutCapture> UseCaptureDevice(WaveOutCapture::Completion comp
     return capture;
 }
 
+std::vector<std::int16_t> SamplesWhenQueued(const WaveOutCapture& capture, std::size_t samples) {
+    constexpr std::size_t BufferLength = 4000;  // the main window's sound buffers
+    capture.WaitForQueued((samples + BufferLength - 1) / BufferLength, std::chrono::seconds(10));
+    return capture.Samples();
+}
+
 void TypeChar(QWidget* widget, QChar c) { QTest::keyClick(widget, c.toLatin1()); }
 
 }  // namespace kelvo::test

@@ -40,6 +40,10 @@ private:
 std::shared_ptr<WaveOutCapture> UseCaptureDevice(
     WaveOutCapture::Completion completion = WaveOutCapture::Completion::AtOnce);
 
+// The samples queued so far, once the buffers holding at least `samples` of them are queued: the
+// transfer thread queues the last committed buffer a moment after the window commits it.
+std::vector<std::int16_t> SamplesWhenQueued(const WaveOutCapture& capture, std::size_t samples);
+
 // Sends one typed character the way the keyboard does, to the widget that has the focus.
 void TypeChar(QWidget* widget, QChar c);
 

@@ -75,7 +75,7 @@ private slots:
         std::vector<std::int16_t> rendered;
         TextRenderer(settings).Render(KeyedText(Text), [&](std::int16_t s) { rendered.push_back(s); });
 
-        const std::vector<std::int16_t> sent = capture->Samples();
+        const std::vector<std::int16_t> sent = test::SamplesWhenQueued(*capture, rendered.size());
         QVERIFY2(sent.size() >= rendered.size(), "the window sent less than the render made");
         const auto [differs, _] = std::mismatch(rendered.begin(), rendered.end(), sent.begin());
         QVERIFY2(differs == rendered.end(),

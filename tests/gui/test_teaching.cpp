@@ -54,11 +54,8 @@ Samples ExpectedDrillChar(const TForm1& form, const QString& elements) {
     return out;
 }
 
-// Every sample queued once `expected` has been: the transfer thread queues the last buffer a
-// moment after the window commits it.
 Samples QueuedSamples(const WaveOutCapture& capture, const Samples& expected) {
-    capture.WaitForQueued(expected.size() / BufferLength, std::chrono::seconds(10));
-    return capture.Samples();
+    return test::SamplesWhenQueued(capture, expected.size());
 }
 
 // Types `text` at `widget` the way the keyboard does, through the application's event delivery;

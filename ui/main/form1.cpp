@@ -147,7 +147,7 @@ void TForm1::BuildLayout() {
     memoFont.setPixelSize(13);
     Memo1->setFont(memoFont);
     Memo2 = Memo(content, "Memo2", "Get going in a hurry!");
-    Memo2->setGeometry(176, 140, 240, 108);
+    Memo2->setGeometry(114, 138, 302, 112);
     Memo2->setStyleSheet(QStringLiteral("color: red;"));
     Memo3 = Memo(content, "Memo3");
     Memo3->setLineWrapMode(QPlainTextEdit::NoWrap);

@@ -12,8 +12,8 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QProcess>
-#include <QScopeGuard>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QSpinBox>
 #include <QStandardPaths>
 
@@ -33,8 +33,8 @@ constexpr double MarkAmplitude = 20000;
 // zeros, and a ramp of 500 per sample crosses this level within its first and last two samples.
 constexpr int LoudLevel = 300;
 // Marks and gaps must be where the timing puts them to within this, relative to the first onset.
-// The server's round trip through its own rate keeps every sample, so only a few samples of
-// resampler smear remain; a lost or inserted stretch of sound is far longer.
+// The server's round trip through its own rate gains or loses no time, so only a sample or two of
+// resampler smear remains; a dropout or a wrong rate shows as a far larger shift.
 constexpr double ToleranceMs = 1.0;
 // An idle null sink renders in 2-second blocks; recording for longer than that first makes it
 // keep real time before the first sample is sent.

@@ -40,6 +40,7 @@ namespace {
 constexpr std::size_t QueueCapacity = 64;
 // Longest wait after a stream start (see PortAudioDevice::Start), in seconds.
 constexpr double MaxSettle = 0.25;
+constexpr double MinOutputLatency = 0.25;  // seconds of sound held at the device
 
 // Single-producer single-consumer queue of header addresses; neither side blocks or allocates.
 class HeaderQueue {
@@ -309,7 +310,9 @@ private:
         parameters.channelCount = format.Channels;
         parameters.sampleFormat = paInt16;
         // The owner queues whole buffers ahead; a roomy device buffer only guards against underruns.
-        parameters.suggestedLatency = info->defaultHighOutputLatency;
+        // The default leaves ~44 ms at a sound server, and a busy machine then inserts gaps of
+        // silence into marks; a quarter second rides through such stalls (measured under load).
+        parameters.suggestedLatency = std::max(info->defaultHighOutputLatency, MinOutputLatency);
         parameters.hostApiSpecificStreamInfo = nullptr;
         return WaveOutNoError;
     }

@@ -11,7 +11,7 @@ if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
 fi
 
 kelvo_install_packages "${KELVO_BUILD_PACKAGES[@]}"
-kelvo_build build -- kelvo >/dev/null
+kelvo_build build -- kelvo kelvo-render >/dev/null
 
 work="${XDG_DATA_HOME:-$HOME/.local/share}/kelvo"
 mkdir -p "$work"

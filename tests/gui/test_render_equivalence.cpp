@@ -20,8 +20,6 @@ using namespace kelvo;
 
 namespace {
 
-constexpr int BufferLength = 4000;  // the sound device's buffer, which the flush completes
-
 // Letters in both cases, digits, spaces, a line break, the dit stream, punctuation with and
 // without code, a Latin-1 letter, a Cyrillic letter and a character beyond 16 bits.
 const char* const Text = "Kelvo 73 de K1ABC\n@@ ok! caf\xC3\xA9 \xD0\x96\xF0\x9F\x98\x80 end?";
@@ -82,7 +80,7 @@ private slots:
                  qPrintable(QStringLiteral("first difference at sample %1").arg(differs - rendered.begin())));
         // The rest is the flush: silence up to the end of the last buffer.
         QVERIFY(std::all_of(sent.begin() + rendered.size(), sent.end(), [](std::int16_t s) { return s == 0; }));
-        QCOMPARE(sent.size(), (rendered.size() + BufferLength - 1) / BufferLength * BufferLength);
+        QCOMPARE(sent.size(), test::PaddedToBuffers(rendered.size()));
     }
 };
 

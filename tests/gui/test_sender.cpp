@@ -2,8 +2,6 @@
 #include "gui_fixture.h"
 #include "ui/main/form1.h"
 
-#include "keying/tone_shaper.h"
-
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -11,7 +9,6 @@
 #include <QSpinBox>
 #include <QTimer>
 
-#include <functional>
 #include <memory>
 
 using namespace kelvo;
@@ -21,44 +18,20 @@ Q_DECLARE_METATYPE(Samples)
 
 namespace {
 
-constexpr int BufferLength = 4000;
-
 // The samples a sequence of notes should produce, written as tokens: L lead-in, 1/3 a mark of
 // that many dits and its one-dit silence, C character gap, W word gap; padded like the final
 // flush of a send.
 Samples Expected(const TForm1& form, const QString& tokens) {
-    Samples out;
-    double rampStep = 0;
-    const auto note = [&](double duration, double amplitude) {
-        ShapeNote(form.WaveTable, 8000, 5, form.ToneFreq, duration, amplitude, rampStep,
-                  [&](std::int16_t v) { out.push_back(v); });
-    };
+    test::ExpectedSound sound(form);
     const KeyingTiming& t = form.Timing;
     for (const QString& token : tokens.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
-        if (token == QLatin1String("L")) note(3 * t.DitTime, 0);
-        if (token == QLatin1String("C")) note(t.CharGap, 0);
-        if (token == QLatin1String("W")) note(t.WordGap, 0);
-        if (token == QLatin1String("1") || token == QLatin1String("3")) {
-            note(token.toInt() * t.DitTime, 20000);
-            note(t.DitTime, 0);
-        }
+        if (token == QLatin1String("L")) sound.Note(3 * t.DitTime, 0);
+        if (token == QLatin1String("C")) sound.Note(t.CharGap, 0);
+        if (token == QLatin1String("W")) sound.Note(t.WordGap, 0);
+        if (token == QLatin1String("1") || token == QLatin1String("3"))
+            sound.Note(token.toInt() * t.DitTime, 20000).Note(t.DitTime, 0);
     }
-    out.resize((out.size() + BufferLength - 1) / BufferLength * BufferLength, 0);
-    return out;
-}
-
-// Runs `action` once, the first time `when` holds while events are processed (inside a send,
-// that is after some sample).
-void OnceWhen(std::function<bool()> when, std::function<void()> action) {
-    auto* timer = new QTimer;
-    timer->setInterval(0);
-    QObject::connect(timer, &QTimer::timeout, [=] {
-        if (!when()) return;
-        timer->stop();
-        timer->deleteLater();
-        action();
-    });
-    timer->start();
+    return sound.Flush().Samples();
 }
 
 }  // namespace
@@ -69,10 +42,7 @@ private slots:
     void init() {
         capture = test::UseCaptureDevice();
         form = std::make_unique<TForm1>();
-        // Plain timing at 20 words per minute keeps the streams short: a dit is 480 samples.
-        form->CSpeedEdit->setText(QStringLiteral("20"));
-        form->SpeedEdit->setText(QStringLiteral("20"));
-        form->SetSpeed();
+        test::KeyAt20Wpm(*form);  // keeps the streams short
     }
     void cleanup() {
         form.reset();
@@ -114,7 +84,7 @@ private slots:
             for (int i = 0; i < length; ++i) text += alphabet.at(i % alphabet.size());
             TForm1::SetMemoText(form->Memo1, text);
             QString seenAt62;
-            OnceWhen([&] { return form->SendPos == 62; }, [&] { seenAt62 = form->Edit2->text(); });
+            test::OnceWhen([&] { return form->SendPos == 62; }, [&] { seenAt62 = form->Edit2->text(); });
             form->Sendbutton->click();
             QCOMPARE(seenAt62, text.left(62));
             QCOMPARE(form->Edit2->text(), text.right(62));  // positions length-61 .. length
@@ -124,7 +94,7 @@ private slots:
     void controlsWhileSending() {
         TForm1::SetMemoText(form->Memo1, QStringLiteral("EE"));
         bool checked = false;
-        OnceWhen([&] { return form->Sending; }, [&] {
+        test::OnceWhen([&] { return form->Sending; }, [&] {
             checked = true;
             QVERIFY(!form->Sendbutton->isEnabled());
             QVERIFY(!form->LoadFile->isEnabled());
@@ -144,8 +114,8 @@ private slots:
     void pauseHoldsBeforeTheNextMark() {
         TForm1::SetMemoText(form->Memo1, QStringLiteral("EE"));
         bool stillSendingWhilePaused = false;
-        OnceWhen([&] { return form->Edit2->text() == QLatin1String("E"); }, [&] { form->Button2->click(); });
-        OnceWhen([&] { return form->Edit2->text() == QLatin1String("EE"); }, [&] {
+        test::OnceWhen([&] { return form->Edit2->text() == QLatin1String("E"); }, [&] { form->Button2->click(); });
+        test::OnceWhen([&] { return form->Edit2->text() == QLatin1String("EE"); }, [&] {
             QCOMPARE(form->Button2->text(), QStringLiteral("Unpause"));
             QTimer::singleShot(100, [&] {
                 stillSendingWhilePaused = form->Sending;  // a send that ignored the pause is long over
@@ -162,7 +132,7 @@ private slots:
     void abortDuringTheLeadInSendsNothing() {
         TForm1::SetMemoText(form->Memo1, QStringLiteral("TT"));
         QString boxAtAbort = QStringLiteral("unset");
-        OnceWhen([&] { return form->Sending; }, [&] {
+        test::OnceWhen([&] { return form->Sending; }, [&] {
             form->AbortButton->click();
             boxAtAbort = form->Memo1->toPlainText();
             QVERIFY(form->Sendbutton->isEnabled());
@@ -176,7 +146,7 @@ private slots:
     void abortMidCharacterFinishesThatCharacter() {
         TForm1::SetMemoText(form->Memo1, QStringLiteral("AT"));
         QString boxAtAbort;
-        OnceWhen([&] { return form->Edit2->text() == QLatin1String("A"); }, [&] {
+        test::OnceWhen([&] { return form->Edit2->text() == QLatin1String("A"); }, [&] {
             form->AbortButton->click();
             boxAtAbort = form->Memo1->toPlainText();
         });
@@ -197,7 +167,7 @@ private slots:
         TForm1::SetMemoText(form->Memo1, QStringLiteral("EEE"));
         bool closed = false;
         connect(form.get(), &TForm1::Closed, [&] { closed = true; });
-        OnceWhen([&] { return form->Edit2->text() == QLatin1String("E"); }, [&] { form->close(); });
+        test::OnceWhen([&] { return form->Edit2->text() == QLatin1String("E"); }, [&] { form->close(); });
         form->Sendbutton->click();
         QVERIFY(closed);
         CompareSent(Expected(*form, "L 1 C"));
@@ -205,8 +175,8 @@ private slots:
 
     void closingAPausedSendStillEndsIt() {
         TForm1::SetMemoText(form->Memo1, QStringLiteral("EEE"));
-        OnceWhen([&] { return form->Edit2->text() == QLatin1String("E"); }, [&] { form->Button2->click(); });
-        OnceWhen([&] { return form->Edit2->text() == QLatin1String("EE"); }, [&] { form->close(); });
+        test::OnceWhen([&] { return form->Edit2->text() == QLatin1String("E"); }, [&] { form->Button2->click(); });
+        test::OnceWhen([&] { return form->Edit2->text() == QLatin1String("EE"); }, [&] { form->close(); });
         form->Sendbutton->click();  // would never return if the pause outlived the window
         CompareSent(Expected(*form, "L 1 C 1 C"));
     }
@@ -214,7 +184,7 @@ private slots:
     void aSpeedChangeAppliesFromTheNextElement() {
         TForm1::SetMemoText(form->Memo1, QStringLiteral("A"));
         KeyingTiming before;
-        OnceWhen([&] { return form->Edit2->text() == QLatin1String("A"); }, [&] {
+        test::OnceWhen([&] { return form->Edit2->text() == QLatin1String("A"); }, [&] {
             before = form->Timing;
             form->CSpeedEdit->setText(QStringLiteral("12"));
             form->SpeedEdit->setText(QStringLiteral("12"));
@@ -222,20 +192,16 @@ private slots:
         });
         form->Sendbutton->click();
         // The dit that was playing keeps its length; its silence and the rest use the new timing.
-        Samples expected;
-        double rampStep = 0;
-        const auto note = [&](double duration, double amplitude) {
-            ShapeNote(form->WaveTable, 8000, 5, form->ToneFreq, duration, amplitude, rampStep,
-                      [&](std::int16_t v) { expected.push_back(v); });
-        };
         const KeyingTiming& after = form->Timing;
-        note(3 * before.DitTime, 0);
-        note(before.DitTime, 20000);
-        for (const auto& [duration, amplitude] : {std::pair{after.DitTime, 0.0}, {3 * after.DitTime, 20000.0},
-                                                 {after.DitTime, 0.0}, {after.CharGap, 0.0}})
-            note(duration, amplitude);
-        expected.resize((expected.size() + BufferLength - 1) / BufferLength * BufferLength, 0);
-        CompareSent(expected);
+        CompareSent(test::ExpectedSound(*form)
+                        .Note(3 * before.DitTime, 0)
+                        .Note(before.DitTime, 20000)
+                        .Note(after.DitTime, 0)
+                        .Note(3 * after.DitTime, 20000)
+                        .Note(after.DitTime, 0)
+                        .Note(after.CharGap, 0)
+                        .Flush()
+                        .Samples());
     }
 
     void aFailingToneLeavesTheSendForAbortToEnd() {

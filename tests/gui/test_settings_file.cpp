@@ -14,21 +14,6 @@
 
 using namespace kelvo;
 
-namespace {
-
-QByteArray Bytes(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
-
-void Put(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
-
-}  // namespace
-
 class SettingsFileTest : public QObject {
     Q_OBJECT
 private slots:
@@ -73,7 +58,7 @@ private slots:
             c.setUp(*form);
             form->SaveEnv1->trigger();
             QVERIFY2(errors->Messages.isEmpty(), c.name);
-            QVERIFY2(Bytes(dir->file("Kelvoinit.txt")) == c.file, c.name);
+            QVERIFY2(test::FileBytes(dir->file("Kelvoinit.txt")) == c.file, c.name);
             QStringList stored = QString::fromLatin1(c.file).split(QStringLiteral("\r\n"));
             stored.removeLast();
             QCOMPARE(TForm1::MemoLines(form->Memo3), stored);
@@ -83,9 +68,9 @@ private slots:
     }
 
     void saveReplacesAFileWhateverItsLetterCase() {
-        Put(dir->file("KELVOINIT.TXT"), "old\r\n");
+        test::WriteFile(dir->file("KELVOINIT.TXT"), "old\r\n");
         form->SaveEnv1Click();
-        QCOMPARE(Bytes(dir->file("KELVOINIT.TXT")), QByteArray("1\r\n5\r\n14\r\n800\r\n1\r\n"));
+        QCOMPARE(test::FileBytes(dir->file("KELVOINIT.TXT")), QByteArray("1\r\n5\r\n14\r\n800\r\n1\r\n"));
         QVERIFY(!QFile::exists(dir->file("Kelvoinit.txt")));
     }
 
@@ -140,7 +125,7 @@ private slots:
     void load() {
         QFETCH(QString, fileName);
         QFETCH(QByteArray, content);
-        Put(dir->file(fileName), content);
+        test::WriteFile(dir->file(fileName), content);
         form->LoadEnv1->trigger();
         QTEST(errors->Messages, "messages");
         QTEST(form->Edit1->text(), "practice");
@@ -178,7 +163,7 @@ private slots:
     }
 
     void loadingTheCurrentPositionsRunsNoHandler() {
-        Put(dir->file("Kelvoinit.txt"), "1\r\n5\r\n14\r\n800\r\n1\r\n");
+        test::WriteFile(dir->file("Kelvoinit.txt"), "1\r\n5\r\n14\r\n800\r\n1\r\n");
         // A SetSpeed or a change handler would rewrite these boxes or fail on them.
         form->CSpeedEdit->setText("typed");
         form->SpeedEdit->setText("25");

@@ -14,40 +14,13 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
-#include <QTimer>
 
-#include <functional>
 #include <memory>
 #include <unistd.h>
 
 using namespace kelvo;
 
 namespace {
-
-QByteArray Bytes(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
-
-void Put(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
-
-// Runs `action` once, the first time `when` holds while events are processed (inside a send,
-// that is after some sample).
-void OnceWhen(std::function<bool()> when, std::function<void()> action) {
-    auto* timer = new QTimer;
-    timer->setInterval(0);
-    QObject::connect(timer, &QTimer::timeout, [=] {
-        if (!when()) return;
-        timer->stop();
-        timer->deleteLater();
-        action();
-    });
-    timer->start();
-}
 
 bool CentredOnScreen(const QWidget* w) {
     const QPoint centre = w->screen()->availableGeometry().center();
@@ -123,7 +96,7 @@ private slots:
         notepad->Memo1->setPlainText("day 1: K M R\nday 2: S U");
         QTest::mouseClick(notepad->Button1, Qt::LeftButton);
         QVERIFY(errors->Messages.isEmpty());
-        QCOMPARE(Bytes(dir->file("Notepad.txt")), QByteArray("day 1: K M R\r\nday 2: S U\r\n"));
+        QCOMPARE(test::FileBytes(dir->file("Notepad.txt")), QByteArray("day 1: K M R\r\nday 2: S U\r\n"));
         QVERIFY(notepad->isVisible());  // the notepad stays open after saving
         notepad->close();
         QVERIFY(!notepad->isVisible());
@@ -154,7 +127,7 @@ private slots:
     void notepadFileLineEnds() {
         QFETCH(QByteArray, file);
         QFETCH(QString, notes);
-        Put(dir->file("Notepad.txt"), file);
+        test::WriteFile(dir->file("Notepad.txt"), file);
         form->Notepad1Click();
         QCOMPARE(notepad->Memo1->toPlainText(), notes);
     }
@@ -165,23 +138,23 @@ private slots:
         for (const QString& text : texts) {
             notepad->Memo1->setPlainText(text);
             notepad->Button1Click();
-            const QByteArray saved = Bytes(dir->file("Notepad.txt"));
+            const QByteArray saved = test::FileBytes(dir->file("Notepad.txt"));
             notepad->Memo1->setPlainText("replaced");
             form->Notepad1Click();
             QCOMPARE(notepad->Memo1->toPlainText(), text);
             notepad->Button1Click();  // a second cycle writes the same bytes: nothing grows
-            QCOMPARE(Bytes(dir->file("Notepad.txt")), saved);
+            QCOMPARE(test::FileBytes(dir->file("Notepad.txt")), saved);
         }
         QVERIFY(errors->Messages.isEmpty());
     }
 
     void notepadFileNameIgnoresLetterCase() {
-        Put(dir->file("notepad.TXT"), "found\r\n");
+        test::WriteFile(dir->file("notepad.TXT"), "found\r\n");
         form->Notepad1Click();
         QCOMPARE(notepad->Memo1->toPlainText(), QStringLiteral("found"));
         notepad->Memo1->setPlainText("saved into the same file");
         notepad->Button1Click();
-        QCOMPARE(Bytes(dir->file("notepad.TXT")), QByteArray("saved into the same file\r\n"));
+        QCOMPARE(test::FileBytes(dir->file("notepad.TXT")), QByteArray("saved into the same file\r\n"));
         QCOMPARE(QDir(dir->path()).entryList(QDir::Files), QStringList{"notepad.TXT"});
     }
 
@@ -197,12 +170,12 @@ private slots:
 
         if (::geteuid() == 0) return;  // root writes into read-only folders
         QVERIFY(QDir(dir->path()).rmdir("Notepad.txt"));
-        Put(dir->file("Notepad.txt"), "old notes\r\n");
+        test::WriteFile(dir->file("Notepad.txt"), "old notes\r\n");
         QFile::setPermissions(dir->path(), QFile::ReadOwner | QFile::ExeOwner);
         errors->Messages.clear();
         notepad->Button1Click();
         QFile::setPermissions(dir->path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        QCOMPARE(Bytes(dir->file("Notepad.txt")), QByteArray("old notes\r\n"));
+        QCOMPARE(test::FileBytes(dir->file("Notepad.txt")), QByteArray("old notes\r\n"));
     }
 
     void unreadableNotepadFileLeavesTheWindowAlone() {
@@ -229,7 +202,7 @@ private slots:
         QCOMPARE(opened[0].second, "file://" + dir->path() + "/help.htm");
         // The page is found whatever its letter case, in the current folder of the moment.
         QVERIFY(QDir(dir->path()).mkdir("docs"));
-        Put(dir->file("docs/Help.HTM"), "<html></html>");
+        test::WriteFile(dir->file("docs/Help.HTM"), "<html></html>");
         QDir::setCurrent(dir->file("docs"));
         form->HelpFile1Click();
         QCOMPARE(opened.size(), 2);
@@ -289,12 +262,12 @@ private slots:
         form->Memo1->setPlainText("EE E");
         bool openedWhileSending = false;
         bool savedWhileSending = false;
-        OnceWhen([&] { return form->Sending; }, [&] {
+        test::OnceWhen([&] { return form->Sending; }, [&] {
             form->Notepad1->trigger();
             form->About1->trigger();
             openedWhileSending = form->Sending && notepad->isVisible() && about->isVisible();
         });
-        OnceWhen([&] { return notepad->isVisible() && form->SendPos >= 2; }, [&] {
+        test::OnceWhen([&] { return notepad->isVisible() && form->SendPos >= 2; }, [&] {
             notepad->Memo1->setPlainText("heard E twice");
             QTest::mouseClick(notepad->Button1, Qt::LeftButton);
             savedWhileSending = form->Sending;
@@ -305,7 +278,7 @@ private slots:
         QVERIFY(errors->Messages.isEmpty());
         QVERIFY(!form->Sending);
         QCOMPARE(form->Memo1->toPlainText(), QStringLiteral("EE E"));  // sent to the end
-        QCOMPARE(Bytes(dir->file("Notepad.txt")), QByteArray("heard E twice\r\n"));
+        QCOMPARE(test::FileBytes(dir->file("Notepad.txt")), QByteArray("heard E twice\r\n"));
         QVERIFY(notepad->isVisible());
         QVERIFY(about->isVisible());
     }

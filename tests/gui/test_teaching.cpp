@@ -4,8 +4,6 @@
 #include "gui_fixture.h"
 #include "ui/main/form1.h"
 
-#include "keying/tone_shaper.h"
-
 #include <QBarSet>
 #include <QCategoryAxis>
 #include <QChart>
@@ -15,10 +13,8 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QTimer>
 
 #include <chrono>
-#include <functional>
 #include <memory>
 
 using namespace kelvo;
@@ -26,49 +22,21 @@ using Samples = std::vector<std::int16_t>;
 
 namespace {
 
-constexpr int BufferLength = 4000;
 // The drill order as the chart labels it once teaching has stopped.
 const QString LabelledOrder = QStringLiteral("Q7ZG098O1JPWLRAM6BXDYCKN23FU45VHSITE.,?/");
-
-void PadToBuffer(Samples& samples) {
-    samples.resize((samples.size() + BufferLength - 1) / BufferLength * BufferLength, 0);
-}
 
 // What one drill character should sound like: 3 dits of silence, flushed on their own, then a
 // mark and a one-dit silence for each element ("3313"), flushed.
 Samples ExpectedDrillChar(const TForm1& form, const QString& elements) {
-    Samples out;
-    double rampStep = 0;
-    const auto note = [&](double duration, double amplitude) {
-        ShapeNote(form.WaveTable, 8000, 5, form.ToneFreq, duration, amplitude, rampStep,
-                  [&](std::int16_t v) { out.push_back(v); });
-    };
     const double dit = form.Timing.DitTime;
-    note(3 * dit, 0);
-    PadToBuffer(out);
-    for (const QChar digit : elements) {
-        note(digit.digitValue() * dit, 20000);
-        note(dit, 0);
-    }
-    PadToBuffer(out);
-    return out;
+    test::ExpectedSound sound(form);
+    sound.Note(3 * dit, 0).Flush();
+    for (const QChar digit : elements) sound.Note(digit.digitValue() * dit, 20000).Note(dit, 0);
+    return sound.Flush().Samples();
 }
 
 Samples QueuedSamples(const WaveOutCapture& capture, const Samples& expected) {
     return test::SamplesWhenQueued(capture, expected.size());
-}
-
-// Types `text` at `widget` the way the keyboard does, through the application's event delivery;
-// `repeats` more presses follow as the auto-repeat of a held key.
-void Type(QWidget* widget, const QString& text, int repeats = 0) {
-    const QChar c = text.front();
-    const int key = c.unicode() < 128 ? int(c.toUpper().unicode()) : int(Qt::Key_unknown);
-    for (int i = 0; i <= repeats; ++i) {
-        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text, i > 0);
-        QApplication::sendEvent(widget, &press);
-    }
-    QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, text);
-    QApplication::sendEvent(widget, &release);
 }
 
 // Counts the key presses that reach a widget.
@@ -80,19 +48,6 @@ public:
         return false;
     }
 };
-
-// Runs `action` once, the first time `when` holds while events are processed.
-void OnceWhen(std::function<bool()> when, std::function<void()> action) {
-    auto* timer = new QTimer;
-    timer->setInterval(0);
-    QObject::connect(timer, &QTimer::timeout, [=] {
-        if (!when()) return;
-        timer->stop();
-        timer->deleteLater();
-        action();
-    });
-    timer->start();
-}
 
 QList<qreal> BarHeights(const TForm1& form) {
     QList<qreal> heights;
@@ -111,10 +66,7 @@ private slots:
         capture = test::UseCaptureDevice();
         errors = std::make_unique<test::ErrorRecorder>();
         form = std::make_unique<TForm1>();
-        // Plain timing at 20 words per minute keeps the characters short: a dit is 480 samples.
-        form->CSpeedEdit->setText(QStringLiteral("20"));
-        form->SpeedEdit->setText(QStringLiteral("20"));
-        form->SetSpeed();
+        test::KeyAt20Wpm(*form);  // keeps the characters short
     }
     void cleanup() {
         form.reset();
@@ -282,7 +234,7 @@ private slots:
 
         // Outside teaching mode a typed key is not scored.
         const auto weights = form->Drill.ErrorWeights;
-        Type(form.get(), QStringLiteral("q"));
+        test::Type(form.get(), QStringLiteral("q"));
         QVERIFY(form->Drill.ErrorWeights == weights);
         QCOMPARE(TForm1::MemoLines(form->Memo1).size(), 2);
 
@@ -339,7 +291,7 @@ private slots:
         form->Kelvobutton->click();
         form->KelvoSendButton->click();
         form->Timer2Timer();
-        Type(form.get(), QStringLiteral("q"));
+        test::Type(form.get(), QStringLiteral("q"));
         QCOMPARE(form->Memo1->toPlainText(), QStringLiteral("q"));
         QVERIFY(!form->Drill.AwaitingAnswer);
 
@@ -362,7 +314,7 @@ private slots:
         });
         QTRY_VERIFY_WITH_TIMEOUT(form->Drill.AwaitingAnswer, 5000);
         QTest::qWait(100);
-        Type(form.get(), QStringLiteral("q"));
+        test::Type(form.get(), QStringLiteral("q"));
         QTRY_COMPARE_WITH_TIMEOUT(ticks, 1, 5000);
         QVERIFY(endedAtTick);
         QVERIFY(Near(form->Drill.ErrorWeights[1], 0.8));
@@ -378,7 +330,7 @@ private slots:
         QCOMPARE(form->Drill.WaitLeft, 8.0);
         QVERIFY(form->Drill.AwaitingAnswer);
 
-        Type(form.get(), QStringLiteral("q"));
+        test::Type(form.get(), QStringLiteral("q"));
         QCOMPARE(form->Memo1->toPlainText(), QStringLiteral("q"));
         QVERIFY(Near(form->Drill.ErrorWeights[1], 0.8));
         form->Timer1Timer();
@@ -410,7 +362,7 @@ private slots:
         form->KelvoSendButton->click();
         form->Timer2Timer();
         if (!typed.isEmpty()) {
-            Type(form.get(), typed);
+            test::Type(form.get(), typed);
         } else {
             for (int i = 0; i < 7; ++i) form->Timer1Timer();
             QCOMPARE(form->Memo1->toPlainText(), QString());
@@ -440,7 +392,7 @@ private slots:
         for (int turn = 0; turn < answers.size(); ++turn) {
             QCOMPARE(form->UsingEdit->text(), start);
             form->Timer2Timer();
-            Type(form.get(), answers.mid(turn, 1));
+            test::Type(form.get(), answers.mid(turn, 1));
             QCOMPARE(form->Memo1->toPlainText(), answers.left(turn + 1));
             form->Timer1Timer();
         }
@@ -455,7 +407,7 @@ private slots:
         form->KelvoSendButton->click();
         bool stoppedInside = false;
         // The lead-in is queued on its own; stop while the character's marks are being made.
-        OnceWhen([&] { return capture->QueuedCount() >= 1; }, [&] {
+        test::OnceWhen([&] { return capture->QueuedCount() >= 1; }, [&] {
             stoppedInside = true;
             form->KelvoStopButton->click();
         });
@@ -486,14 +438,14 @@ private slots:
         KeyCounter parentKeys;
         form->UsingEdit->parentWidget()->installEventFilter(&parentKeys);
         if (target == QLatin1String("window")) {
-            Type(&other, QStringLiteral("q"));
+            test::Type(&other, QStringLiteral("q"));
             QCOMPARE(other.text(), QStringLiteral("q"));  // the key still lands there
         } else if (target == QLatin1String("readonly")) {
             QVERIFY(form->UsingEdit->isReadOnly());
-            Type(form->UsingEdit, QStringLiteral("q"));
+            test::Type(form->UsingEdit, QStringLiteral("q"));
             QCOMPARE(parentKeys.Presses, 1);  // it went on to the parent, and was still scored once
         } else {
-            Type(form->Memo1, QStringLiteral("q"));
+            test::Type(form->Memo1, QStringLiteral("q"));
         }
         QVERIFY(Near(form->Drill.ErrorWeights[1], 0.8));  // one step, not two
         // The echo, and after it the typed key where it was typed into the text box.
@@ -518,7 +470,7 @@ private slots:
         form->KelvoSendButton->click();
         form->Timer2Timer();
         QLineEdit box;
-        Type(&box, key, 3);
+        test::Type(&box, key, 3);
         QCOMPARE(box.text(), key.repeated(4));  // every repeat still reaches the control
         QVERIFY(Near(form->Drill.ErrorWeights[form->Drill.CurrentIndex], weight));
         QCOMPARE(form->Memo1->toPlainText(), echo);
@@ -530,7 +482,7 @@ private slots:
         form->Timer2Timer();
         QLineEdit box;
         const QString oDoubleAcute = QString(QChar(0x0151));  // its low byte is "Q"
-        Type(&box, oDoubleAcute);
+        test::Type(&box, oDoubleAcute);
         QCOMPARE(box.text(), oDoubleAcute);
         QCOMPARE(form->Memo1->toPlainText(), QString());
         QVERIFY(Near(form->Drill.ErrorWeights[1], 1.0));

@@ -19,17 +19,11 @@ using namespace kelvo;
 
 namespace {
 
-void WriteFile(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    QCOMPARE(file.write(bytes), bytes.size());
-}
-
 // Block `block` of a small library whose text n reads "text n".
 void WriteBlock(const QString& name, int block, int count) {
     QByteArray bytes;
     for (int line = 1; line <= count; ++line) bytes += "text " + QByteArray::number(block * 100 + line) + "\r\n";
-    WriteFile(name, bytes);
+    test::WriteFile(name, bytes);
 }
 
 QString Memo1(const TForm1& form) { return form.Memo1->toPlainText(); }
@@ -149,11 +143,11 @@ private slots:
     }
 
     void blockIsReadAfreshAtEveryLoad() {
-        WriteFile("P0", "first version\r\n");
+        test::WriteFile("P0", "first version\r\n");
         form->Button1->click();
         QCOMPARE(Memo1(*form), QStringLiteral("first version"));
         TForm1::SetMemoText(form->Memo3, QStringLiteral("used by something else"));
-        WriteFile("P0", "second version\nsecond line\n");
+        test::WriteFile("P0", "second version\nsecond line\n");
         form->Edit1->setText(QStringLiteral("1"));
         form->Button1->click();
         QCOMPARE(Memo1(*form), QStringLiteral("second version"));
@@ -229,17 +223,15 @@ private slots:
         form.reset();
         const auto capture = test::UseCaptureDevice();
         form = std::make_unique<TForm1>();
-        form->CSpeedEdit->setText(QStringLiteral("20"));
-        form->SpeedEdit->setText(QStringLiteral("20"));
-        form->SetSpeed();
-        WriteFile("P0", "E T\r\n");
+        test::KeyAt20Wpm(*form);
+        test::WriteFile("P0", "E T\r\n");
         form->Button1->click();
         form->Sendbutton->click();
         QCOMPARE(form->SentText, QStringLiteral("E T"));
         const std::size_t practiceSamples = test::SamplesWhenQueued(*capture, 1).size();
         QVERIFY(practiceSamples > 0);
 
-        WriteFile("text.txt", "TE\r\n");
+        test::WriteFile("text.txt", "TE\r\n");
         TOpenDialog::SetTestAnswer([](const TOpenDialog&) { return std::optional<QString>(QStringLiteral("text.txt")); });
         form->LoadFile->click();
         QVERIFY(!form->Kelvobutton->isEnabled());
@@ -326,7 +318,7 @@ private slots:
 
     void loadsAFileWithEveryCharacter() {
         // A Latin-1 e acute and a UTF-8 euro sign, lines ended three ways.
-        WriteFile("mixed.txt", "caf\xE9 \xE2\x82\xAC 5\r\nsecond\rthird\nlast");
+        test::WriteFile("mixed.txt", "caf\xE9 \xE2\x82\xAC 5\r\nsecond\rthird\nlast");
         QString initialDir;
         TOpenDialog::SetTestAnswer([&](const TOpenDialog& dialog) {
             initialDir = dialog.InitialDir;

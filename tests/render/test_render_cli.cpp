@@ -2,15 +2,12 @@
 // exits, compared with the Qt-free render core it is built on.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <csignal>
 #include <cstdint>
 #include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
-#include <fstream>
 #include <functional>
-#include <iterator>
 #include <string>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -22,37 +19,16 @@
 #include "render/render.h"
 #include "render/render_options.h"
 #include "render/wav_file.h"
+#include "tests/support/temp_dir.h"
 
 namespace kelvo {
 namespace {
 
 namespace fs = std::filesystem;
 
-class TempDir {
-public:
-    TempDir() {
-        std::string pattern = (fs::temp_directory_path() / "kelvo-cli-XXXXXX").string();
-        path_ = ::mkdtemp(pattern.data());
-    }
-    ~TempDir() { fs::remove_all(path_); }
-    const fs::path& path() const { return path_; }
-    std::vector<std::string> Names() const {
-        std::vector<std::string> names;
-        for (const auto& e : fs::directory_iterator(path_)) names.push_back(e.path().filename().string());
-        std::sort(names.begin(), names.end());
-        return names;
-    }
-
-private:
-    fs::path path_;
-};
-
-std::string FileText(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void PutFile(const fs::path& p, const std::string& bytes) { std::ofstream(p, std::ios::binary) << bytes; }
+using test::TempDir;
+using test::ReadBytes;
+using test::WriteBytes;
 
 struct Result {
     int status = -1;  // exit status, or -1 when the program did not exit normally
@@ -66,7 +42,7 @@ struct Result {
 pid_t StartProgram(const fs::path& dir, const std::vector<std::string>& args, const std::string& input = "",
                    const std::function<void()>& inChild = {}) {
     const fs::path in = dir / ".stdin", out = dir / ".stdout", err = dir / ".stderr";
-    PutFile(in, input);
+    WriteBytes(in, input);
     const pid_t pid = ::fork();
     if (pid == 0) {
         if (::chdir(dir.c_str()) != 0) ::_exit(127);
@@ -95,7 +71,7 @@ Result FinishProgram(pid_t pid, const fs::path& dir) {
     r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     r.signal = WIFSIGNALED(status) ? WTERMSIG(status) : 0;
     for (const auto& [name, text] : {std::pair{".stdout", &r.out}, std::pair{".stderr", &r.err}}) {
-        *text = FileText(dir / name);
+        *text = ReadBytes(dir / name);
         fs::remove(dir / name);
     }
     fs::remove(dir / ".stdin");
@@ -128,28 +104,28 @@ TEST(RenderProgram, PracticeTextFromTheCurrentFolderOrTheDataFolder) {
     TempDir dir;
     fs::copy_file(fs::path(KELVO_DATA_DIR) / "P0", dir.path() / "P0");
     fs::copy_file(fs::path(KELVO_DATA_DIR) / "P2", dir.path() / "p2");  // any letter case, as in the window
-    const std::string text1 = SplitLines(FileText(dir.path() / "P0")).at(0);
-    const std::string text250 = SplitLines(FileText(dir.path() / "p2")).at(49);
+    const std::string text1 = SplitLines(ReadBytes(dir.path() / "P0")).at(0);
+    const std::string text250 = SplitLines(ReadBytes(dir.path() / "p2")).at(49);
 
     const Result r = RunProgram(dir.path(), {"--practice", "1", "-o", "p1.wav"});
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.err, "");
     EXPECT_EQ(r.out, "");
-    EXPECT_EQ(FileText(dir.path() / "p1.wav"), ExpectedWav(text1, RenderSettings{}));
+    EXPECT_EQ(ReadBytes(dir.path() / "p1.wav"), ExpectedWav(text1, RenderSettings{}));
 
     TempDir elsewhere;
     const Result r2 = RunProgram(elsewhere.path(), {"--practice=250", "--data", dir.path().string(), "--wpm=12", "-o", "x.wav"});
     EXPECT_EQ(r2.status, 0) << r2.err;
     RenderSettings at12;
     at12.CodeSpeed = 12;
-    EXPECT_EQ(FileText(elsewhere.path() / "x.wav"), ExpectedWav(text250, at12));
+    EXPECT_EQ(ReadBytes(elsewhere.path() / "x.wav"), ExpectedWav(text250, at12));
 }
 
 TEST(RenderProgram, FileStandardInputAndStandardOutputGiveTheSameSound) {
     TempDir dir;
     // Latin-1 bytes, LF and CR line ends, a character beyond 16 bits, the dit stream.
     const std::string bytes = "CQ CQ de K1ABC 73\nna\xEFve caf\xC3\xA9 \xF0\x9F\x98\x80\r@@ ok?";
-    PutFile(dir.path() / "text.txt", bytes);
+    WriteBytes(dir.path() / "text.txt", bytes);
     const std::vector<std::string> settingArgs = {"--wpm",  "18", "--farnsworth", "25", "--freq",      "650",
                                                   "--rise", "3",  "--harmonics",  "2",  "--square", "--rate", "22050"};
     RenderSettings settings;
@@ -169,11 +145,11 @@ TEST(RenderProgram, FileStandardInputAndStandardOutputGiveTheSameSound) {
     };
     Result r = RunProgram(dir.path(), with({"text.txt", "-o", "a.wav"}));
     EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(FileText(dir.path() / "a.wav"), expected);
+    EXPECT_EQ(ReadBytes(dir.path() / "a.wav"), expected);
 
     r = RunProgram(dir.path(), with({"-o", "b.wav"}), bytes);
     EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(FileText(dir.path() / "b.wav"), expected);
+    EXPECT_EQ(ReadBytes(dir.path() / "b.wav"), expected);
 
     r = RunProgram(dir.path(), with({"-", "-o", "-"}), bytes);
     EXPECT_EQ(r.status, 0) << r.err;
@@ -183,8 +159,8 @@ TEST(RenderProgram, FileStandardInputAndStandardOutputGiveTheSameSound) {
 
 TEST(RenderProgram, BadCommandLineExitsWithTwoAndLeavesNoFile) {
     TempDir dir;
-    PutFile(dir.path() / "text.txt", "E");
-    PutFile(dir.path() / "old.wav", "old contents");
+    WriteBytes(dir.path() / "text.txt", "E");
+    WriteBytes(dir.path() / "old.wav", "old contents");
     const struct {
         std::vector<std::string> args;
         const char* message;
@@ -208,14 +184,14 @@ TEST(RenderProgram, BadCommandLineExitsWithTwoAndLeavesNoFile) {
         EXPECT_EQ(r.err, UsageMessage(c.message));
         EXPECT_EQ(r.out, "");
         EXPECT_EQ(dir.Names(), (std::vector<std::string>{"old.wav", "text.txt"})) << c.message;
-        EXPECT_EQ(FileText(dir.path() / "old.wav"), "old contents");
+        EXPECT_EQ(ReadBytes(dir.path() / "old.wav"), "old contents");
     }
 }
 
 TEST(RenderProgram, ReadOrWriteFailureExitsWithOneAndLeavesNoFile) {
     TempDir dir;
-    PutFile(dir.path() / "text.txt", "PARIS PARIS PARIS");
-    PutFile(dir.path() / "old.wav", "old contents");
+    WriteBytes(dir.path() / "text.txt", "PARIS PARIS PARIS");
+    WriteBytes(dir.path() / "old.wav", "old contents");
     const auto fileSizeLimit = [] {
         // The file grows past 10000 bytes in the middle of the sound.
         const rlimit limit{10000, 10000};
@@ -242,7 +218,7 @@ TEST(RenderProgram, ReadOrWriteFailureExitsWithOneAndLeavesNoFile) {
         EXPECT_EQ(r.status, FailureExitStatus) << c.message;
         EXPECT_EQ(r.err, "kelvo-render: " + c.message + "\n");
         EXPECT_EQ(dir.Names(), (std::vector<std::string>{"old.wav", "text.txt"})) << c.message;
-        EXPECT_EQ(FileText(dir.path() / "old.wav"), "old contents");
+        EXPECT_EQ(ReadBytes(dir.path() / "old.wav"), "old contents");
     }
 }
 
@@ -250,7 +226,7 @@ TEST(RenderProgram, InterruptedWriteLeavesNoFile) {
     TempDir dir;
     std::string words;
     for (int i = 0; i < 2000; ++i) words += "PARIS ";  // over five hours of sound: seconds of work
-    PutFile(dir.path() / "text.txt", words);
+    WriteBytes(dir.path() / "text.txt", words);
     for (const int signal : {SIGINT, SIGTERM}) {
         const pid_t pid = StartProgram(dir.path(), {"text.txt", "-o", "long.wav"});
         // Wait until the temporary file is there and growing, then interrupt.

@@ -6,10 +6,10 @@
 #include <fstream>
 #include <string>
 #include <string_view>
-#include <unistd.h>
 #include <vector>
 
 #include "platform/text_file.h"
+#include "tests/support/temp_dir.h"
 
 namespace kelvo {
 namespace {
@@ -144,19 +144,7 @@ TEST(RenderOptions, HelpNamesEveryOptionAndUsesEachInAnExample) {
     }
 }
 
-// A fresh folder removed with everything in it.
-class TempDir {
-public:
-    TempDir() {
-        std::string pattern = (fs::temp_directory_path() / "kelvo-test-XXXXXX").string();
-        path_ = ::mkdtemp(pattern.data());
-    }
-    ~TempDir() { fs::remove_all(path_); }
-    const fs::path& path() const { return path_; }
-
-private:
-    fs::path path_;
-};
+using test::TempDir;
 
 TEST(PracticeText, LineOfTheBlockThatHoldsTheNumber) {
     TempDir dir;
@@ -184,7 +172,7 @@ TEST(PracticeText, LineOfTheBlockThatHoldsTheNumber) {
 
 TEST(PracticeText, TheCurrentFolderByDefaultAndLatin1Kept) {
     TempDir dir;
-    std::ofstream(dir.path() / "P3", std::ios::binary) << "caf\xE9\nna\xC3\xAFve\n";
+    test::WriteBytes(dir.path() / "P3", "caf\xE9\nna\xC3\xAFve\n");
     const fs::path previous = fs::current_path();
     fs::current_path(dir.path());
     EXPECT_EQ(ReadPracticeText("", 301), "caf\xC3\xA9");

@@ -1,9 +1,9 @@
 #include "platform/text_file.h"
+#include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -14,26 +14,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// A fresh folder removed with everything in it.
-class TempDir {
-public:
-    TempDir() {
-        std::string pattern = (fs::temp_directory_path() / "kelvo-test-XXXXXX").string();
-        path_ = ::mkdtemp(pattern.data());
-    }
-    ~TempDir() { fs::remove_all(path_); }
-    const fs::path& path() const { return path_; }
-
-private:
-    fs::path path_;
-};
-
-std::string Bytes(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void Put(const fs::path& p, const std::string& bytes) { std::ofstream(p, std::ios::binary) << bytes; }
+using test::TempDir;
+using test::ReadBytes;
+using test::WriteBytes;
 
 TEST(TextFile, SplitsOnCrLfAndCrLf) {
     using Lines = std::vector<std::string>;
@@ -57,17 +40,17 @@ TEST(TextFile, WritesCrLfAndReadsBack) {
     TempDir dir;
     const fs::path file = dir.path() / "Kelvoinit.txt";
     WriteTextLines(file, {"1", "5", "14", "800", "1"});
-    EXPECT_EQ(Bytes(file), "1\r\n5\r\n14\r\n800\r\n1\r\n");
+    EXPECT_EQ(ReadBytes(file), "1\r\n5\r\n14\r\n800\r\n1\r\n");
     EXPECT_EQ(ReadTextLines(file), (std::vector<std::string>{"1", "5", "14", "800", "1"}));
     WriteTextLines(file, {"x"});  // replaced whole
-    EXPECT_EQ(Bytes(file), "x\r\n");
+    EXPECT_EQ(ReadBytes(file), "x\r\n");
     EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator{}), 1) << "temporary file left";
 }
 
 TEST(TextFile, FailedWriteKeepsTheOldFileAndReportsTheName) {
     TempDir dir;
     const fs::path file = dir.path() / "Notepad.txt";
-    Put(file, "my notes\r\n");
+    WriteBytes(file, "my notes\r\n");
     ::chmod(dir.path().c_str(), 0500);  // no new file can be created beside it
     const bool canStillWrite = ::access(dir.path().c_str(), W_OK) == 0;  // root ignores modes
     if (!canStillWrite) {
@@ -77,7 +60,7 @@ TEST(TextFile, FailedWriteKeepsTheOldFileAndReportsTheName) {
         } catch (const EFileError& e) {
             EXPECT_EQ(std::string(e.what()), "Cannot create file " + file.string());
         }
-        EXPECT_EQ(Bytes(file), "my notes\r\n");
+        EXPECT_EQ(ReadBytes(file), "my notes\r\n");
     }
     ::chmod(dir.path().c_str(), 0700);
     // A target that is a folder cannot be replaced, whoever runs the test.
@@ -98,11 +81,11 @@ TEST(TextFile, MissingFileCannotBeOpened) {
 
 TEST(TextFile, ResolvesNamesWithoutRegardToCase) {
     TempDir dir;
-    Put(dir.path() / "p3", "x");
+    WriteBytes(dir.path() / "p3", "x");
     EXPECT_EQ(ResolveNoCase(dir.path(), "P3"), dir.path() / "p3");
     EXPECT_EQ(ResolveNoCase(dir.path(), "p3"), dir.path() / "p3");
     EXPECT_EQ(ResolveNoCase(dir.path(), "Notepad.txt"), dir.path() / "Notepad.txt");  // absent: as asked
-    Put(dir.path() / "P3", "y");
+    WriteBytes(dir.path() / "P3", "y");
     EXPECT_EQ(ResolveNoCase(dir.path(), "P3"), dir.path() / "P3");  // the exact name wins
 }
 

@@ -67,6 +67,20 @@ std::string DecodeUtf8OrLatin1(std::string_view bytes) {
     return out;
 }
 
+char32_t NextCodePoint(std::string_view text, std::size_t& i) {
+    const auto lead = static_cast<unsigned char>(text[i]);
+    const std::size_t len = Utf8SequenceLength(text, i);
+    if (len <= 1) {
+        ++i;
+        return lead;
+    }
+    constexpr unsigned char LeadBits[] = {0, 0, 0x1F, 0x0F, 0x07};
+    char32_t cp = lead & LeadBits[len];
+    for (std::size_t k = 1; k < len; ++k) cp = (cp << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);
+    i += len;
+    return cp;
+}
+
 fs::path ResolveNoCase(const fs::path& dir, const std::string& name) {
     const fs::path exact = dir / name;
     std::error_code ec;

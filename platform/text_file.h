@@ -25,6 +25,10 @@ std::vector<std::string> SplitLines(std::string_view text);
 // Valid UTF-8 sequences as they are, every other byte taken as its Latin-1 character.
 std::string DecodeUtf8OrLatin1(std::string_view bytes);
 
+// The code point starting at byte `i`, moving `i` past it. A byte that does not start a valid
+// UTF-8 sequence is taken as its Latin-1 character, as DecodeUtf8OrLatin1 takes it.
+char32_t NextCodePoint(std::string_view text, std::size_t& i);
+
 // The path of `name` in `dir`, matched without regard to letter case; `dir / name` when no
 // entry matches. The exact name wins over a case-insensitive match.
 std::filesystem::path ResolveNoCase(const std::filesystem::path& dir, const std::string& name);

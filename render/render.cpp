@@ -1,5 +1,7 @@
 #include "render/render.h"
 
+#include "platform/text_file.h"
+
 #include <vector>
 
 namespace kelvo {
@@ -8,20 +10,6 @@ namespace {
 
 constexpr char32_t CarriageReturn = U'\r';
 constexpr char32_t LineFeed = U'\n';
-
-// The code point of the (valid) UTF-8 sequence starting at `i`; moves `i` past it.
-char32_t NextCodePoint(std::string_view s, std::size_t& i) {
-    const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(s[k]); };
-    const unsigned char lead = byte(i++);
-    if (lead < 0x80) return lead;
-    int more = 0;
-    char32_t cp = 0;
-    if ((lead & 0xE0) == 0xC0) { more = 1; cp = lead & 0x1F; }
-    else if ((lead & 0xF0) == 0xE0) { more = 2; cp = lead & 0x0F; }
-    else { more = 3; cp = lead & 0x07; }
-    for (; more > 0 && i < s.size(); --more) cp = (cp << 6) | (byte(i++) & 0x3F);
-    return cp;
-}
 
 }  // namespace
 

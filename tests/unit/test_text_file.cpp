@@ -36,6 +36,23 @@ TEST(TextFile, DecodesUtf8AndFallsBackToLatin1PerByte) {
     EXPECT_EQ(DecodeUtf8OrLatin1("\xC0\xAF"), "\xC3\x80\xC2\xAF");      // overlong form is not UTF-8
 }
 
+TEST(TextFile, StepsThroughCodePoints) {
+    struct { const char* text; char32_t code; std::size_t length; } cases[] = {
+        {"A", U'A', 1},
+        {"\xC3\xA9", 0xE9, 2},           // UTF-8 e-acute
+        {"\xE9!", 0xE9, 1},               // the Latin-1 byte itself
+        {"\xD0\x96", 0x416, 2},          // Cyrillic Zhe
+        {"\xF0\x9F\x98\x80", 0x1F600, 4},  // beyond 16 bits
+        {"\xC0\xAF", 0xC0, 1},           // overlong form: not UTF-8
+        {"\xE2\x82", 0xE2, 1},           // cut-off sequence
+    };
+    for (const auto& c : cases) {
+        std::size_t i = 0;
+        EXPECT_EQ(NextCodePoint(c.text, i), c.code) << c.text;
+        EXPECT_EQ(i, c.length) << c.text;
+    }
+}
+
 TEST(TextFile, WritesCrLfAndReadsBack) {
     TempDir dir;
     const fs::path file = dir.path() / "Kelvoinit.txt";

@@ -78,8 +78,8 @@ TForm1::TForm1() {
     BuildMenu();
     menuHeight_ = menuBar()->sizeHint().height();
     setFixedSize(DesignClientWidth, menuHeight_ + DesignClientHeight);
-    OutSound1.SetSampRate(8000);
-    OutSound1.SetBufferLength(4000);
+    OutSound1.SetSampRate(MainSampRate);
+    OutSound1.SetBufferLength(MainBufferLength);
     ConnectHandlers();
     RunGuarded([this] { FormCreate(); });
 }

@@ -40,6 +40,9 @@ class TAboutBox;
 inline constexpr int DesignClientWidth = 673;
 inline constexpr int DesignClientHeight = 471;
 inline constexpr int ChartPanelHeight = 100;
+// The sound output: 8000 samples per second, buffers of half a second.
+inline constexpr int MainSampRate = 8000;
+inline constexpr int MainBufferLength = 4000;
 
 class TForm1 : public QMainWindow {
     Q_OBJECT

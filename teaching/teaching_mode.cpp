@@ -56,10 +56,7 @@ void TForm1::AppMessage(const TCharMessage& message) {
 }
 
 void TForm1::KelvobuttonClick() {
-    for (QWidget* w : {static_cast<QWidget*>(Label12), static_cast<QWidget*>(Edit2), static_cast<QWidget*>(Button1),
-                       static_cast<QWidget*>(Memo1), static_cast<QWidget*>(CheckBox1), static_cast<QWidget*>(Label11),
-                       static_cast<QWidget*>(Edit1)})
-        w->hide();
+    HideAll(Label12, Edit2, Button1, Memo1, CheckBox1, Label11, Edit1);
     CheckBox1->setChecked(true);
     CheckBox1Click();
     DrillMode = true;

@@ -117,9 +117,7 @@ void TForm1::BuildLayout() {
     Label17 = Label(Panel1, "Label17", "Harmonics");
     SpinEdit3 = Spin(Panel1, "SpinEdit3", 0, 3, 1);
     CheckBox3 = Check(Panel1, "CheckBox3", "SquareWave", false);
-    for (QWidget* w : {static_cast<QWidget*>(LoadFile), static_cast<QWidget*>(Button1), static_cast<QWidget*>(Label11),
-                       static_cast<QWidget*>(Edit1), static_cast<QWidget*>(Label17), static_cast<QWidget*>(SpinEdit3),
-                       static_cast<QWidget*>(CheckBox3)})
+    for (QWidget* w : std::initializer_list<QWidget*>{LoadFile, Button1, Label11, Edit1, Label17, SpinEdit3, CheckBox3})
         top->addWidget(w);
     top->addStretch(1);
 
@@ -131,10 +129,8 @@ void TForm1::BuildLayout() {
     Button4 = Button(Panel1, "Button4", "Font");
     Label16 = Label(Panel1, "Label16", "Rise/Fall time, msec");
     SpinEdit2 = Spin(Panel1, "SpinEdit2", 1, 50, 5, "Lower, makes elements \"clickier\":   higher, \"woolier\"");
-    for (QWidget* w : {static_cast<QWidget*>(CheckBox2), static_cast<QWidget*>(CheckBox1),
-                       static_cast<QWidget*>(Sendbutton), static_cast<QWidget*>(Button2),
-                       static_cast<QWidget*>(AbortButton), static_cast<QWidget*>(Button4),
-                       static_cast<QWidget*>(Label16), static_cast<QWidget*>(SpinEdit2)})
+    for (QWidget* w : std::initializer_list<QWidget*>{CheckBox2, CheckBox1, Sendbutton, Button2, AbortButton, Button4,
+                                                      Label16, SpinEdit2})
         bottom->addWidget(w);
     bottom->addStretch(1);
 
@@ -402,9 +398,7 @@ void TForm1::closeEvent(QCloseEvent* event) {
 }
 
 void TForm1::FormCreate() {
-    for (QWidget* w : {static_cast<QWidget*>(Label15), static_cast<QWidget*>(Edit3), static_cast<QWidget*>(Button3),
-                       static_cast<QWidget*>(Edit2), static_cast<QWidget*>(Label12)})
-        w->hide();
+    HideAll(Label15, Edit3, Button3, Edit2, Label12);
     Paused = false;
     FastMode = false;
     PracticeNumber = 1;
@@ -412,16 +406,11 @@ void TForm1::FormCreate() {
     SetClientHeight(ClientHeight() - Panel2->height());
     if (auto* app = qobject_cast<TApplication*>(QCoreApplication::instance()))
         app->SetMessageHook([this](const TCharMessage& message) { AppMessage(message); });
-    for (QWidget* w : {static_cast<QWidget*>(StartNumLabel), static_cast<QWidget*>(StartNumEdit),
-                       static_cast<QWidget*>(UsingEdit), static_cast<QWidget*>(Label10)})
-        w->hide();
+    HideAll(StartNumLabel, StartNumEdit, UsingEdit, Label10);
     Code.CodeTableInitialize();
     UsingEdit->setText(QStringLiteral("1"));
     StartNumEdit->setText(QStringLiteral("1"));
-    for (QWidget* w : {static_cast<QWidget*>(SpinEdit2), static_cast<QWidget*>(Label17),
-                       static_cast<QWidget*>(SpinEdit3), static_cast<QWidget*>(Label16),
-                       static_cast<QWidget*>(CheckBox3)})
-        w->hide();
+    HideAll(SpinEdit2, Label17, SpinEdit3, Label16, CheckBox3);
     WaveTable = StartupWaveTable();
     OutSound1.Initialize();
     CharSpeed = 14;

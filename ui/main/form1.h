@@ -61,6 +61,11 @@ public:
     static void SetMemoText(QPlainTextEdit* memo, const QString& text);
     static QStringList MemoLines(const QPlainTextEdit* memo);
     static void AddMemoLine(QPlainTextEdit* memo, const QString& line);
+    // Hides each of the given controls.
+    template <class... W>
+    static void HideAll(W*... controls) {
+        (controls->hide(), ...);
+    }
 
     // ---- start-up and window ----
     void FormCreate();

@@ -10,6 +10,7 @@
 
 #include <filesystem>
 #include <stdexcept>
+#include <string>
 
 namespace kelvo {
 

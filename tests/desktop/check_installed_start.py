@@ -55,7 +55,8 @@ def start_xvfb():
 
 def start_session_bus(env):
     bus = subprocess.Popen(["dbus-daemon", "--session", "--nofork", "--print-address"],
-                           stdout=subprocess.PIPE, env=env, start_new_session=True)
+                           stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, env=env,
+                           start_new_session=True)
     address = bus.stdout.readline().decode().strip()
     if not address:
         fail("the session bus did not start")

@@ -87,6 +87,7 @@ grep -q '<project_license>GPL-3.0-or-later</project_license>' "$metainfo" || fai
 grep -q 'License: GPL-3+' "$root/usr/share/doc/kelvo/copyright" || fail "the copyright file's licence"
 
 # Every library the programs link must come from a package the .deb depends on.
+depends_names=$(sed 's/ *([^)]*)//g; s/ *[,|] */\n/g' <<<"$depends")
 for program in usr/bin/kelvo-render usr/libexec/kelvo/kelvo; do
     resolved=$(ldd "$root/$program")
     for soname in $(readelf -d "$root/$program" | sed -n 's/.*(NEEDED).*\[\(.*\)\]/\1/p'); do
@@ -94,7 +95,7 @@ for program in usr/bin/kelvo-render usr/libexec/kelvo/kelvo; do
         [ -n "$path" ] || fail "$program needs $soname, which is not on this machine"
         owner=$(dpkg -S "$(readlink -f "$path")" 2>/dev/null || dpkg -S "$path") || fail "no package owns $path"
         owner=${owner%%:*}
-        grep -Eq "(^|, )$owner( |,|$)" <<<"$depends" || fail "$program needs $soname from $owner, not in Depends: $depends"
+        grep -qxF "$owner" <<<"$depends_names" || fail "$program needs $soname from $owner, not in Depends: $depends"
     done
 done
 

@@ -27,7 +27,7 @@ def fail(message):
     sys.exit(1)
 
 
-def wait_for(what, predicate, seconds=30):
+def wait_for(what, predicate, seconds=60):
     deadline = time.monotonic() + seconds
     while time.monotonic() < deadline:
         value = predicate()
@@ -124,8 +124,8 @@ def main():
                 if shipped.read() != copied.read():
                     fail("%s in the learner's folder is not the shipped one" % name)
 
-        # A sound-device error box, when this machine has no sound, is answered first.
-        def controls():
+        # The controls named in `wanted`, when all of them are on show.
+        def controls(*wanted):
             found = {}
             for node in walk(app):
                 role = node.get_role_name()
@@ -133,13 +133,13 @@ def main():
                     found[node.get_name()] = node
                 elif role in ("text", "paragraph", "document text") and node.get_description() == MEMO1_HINT:
                     found["Memo1"] = node
-            return found if LOAD_BUTTON in found or "OK" in found else None
+            return found if all(name in found for name in wanted) else None
 
-        found = wait_for("the window's controls", controls)
-        if LOAD_BUTTON not in found:
-            Atspi.Action.do_action(found["OK"], 0)
-            found = wait_for("the window's controls after the error box",
-                             lambda: (lambda f: f if LOAD_BUTTON in f and "Memo1" in f else None)(controls() or {}))
+        # Without a sound device the program starts with an error box: answered, as a learner would.
+        first = wait_for("the window or an error box", lambda: controls(LOAD_BUTTON) or controls("OK"))
+        if LOAD_BUTTON not in first:
+            Atspi.Action.do_action(first["OK"], 0)
+        found = wait_for("the window's controls", lambda: controls(LOAD_BUTTON, "Memo1"))
 
         # Text 1, as the learner's copy of P0 holds it now: read from the learner's folder.
         p0 = os.path.join(folder, "P0")
@@ -154,7 +154,7 @@ def main():
         def loaded():
             return Atspi.Text.get_text(memo1, 0, -1).strip() == MARKER
 
-        wait_for('practice text 1 ("%s") in the text box' % MARKER, loaded, seconds=15)
+        wait_for('practice text 1 ("%s") in the text box' % MARKER, loaded, seconds=30)
         print("kelvo started in %s and loaded practice text 1 from there" % folder)
     finally:
         if kelvo is not None and kelvo.poll() is None:

@@ -19,7 +19,7 @@ if ! cpack -G DEB --config "$build/CPackConfig.cmake" -B "$scratch/out" >"$scrat
     fail "cpack could not build the package"
 fi
 debs=("$scratch"/out/*.deb)
-[ ${#debs[@]} -eq 1 ] && [ -f "${debs[0]}" ] || fail "expected one .deb, found: ${debs[*]}"
+if [ ${#debs[@]} -ne 1 ] || [ ! -f "${debs[0]}" ]; then fail "expected one .deb, found: ${debs[*]}"; fi
 deb=${debs[0]}
 root=$scratch/root
 dpkg-deb -x "$deb" "$root"

@@ -12,6 +12,8 @@ int main(int argc, char** argv) {
     int qtArgc = argc > 0 ? 1 : 0;
     kelvo::TApplication app(qtArgc, argv);
     QApplication::setApplicationName(QString::fromUtf8(kelvo::ApplicationTitle));
+    // The menu entry's name, so that the desktop shows the window under its name and icon.
+    QApplication::setDesktopFileName(QStringLiteral("org.kelvo.Kelvo"));
     QApplication::setQuitOnLastWindowClosed(false);  // the main window's close ends the program
 
     // The main window first, so that it is the application's main window; the notepad and the

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Builds Kelvo if needed and starts it in a working folder kept between runs, where the learner's
-# settings ("Kelvoinit.txt") and notes ("Notepad.txt") live beside the practice texts and help.
+# Builds Kelvo if needed and starts it in the learner's folder (~/.local/share/kelvo), kept between
+# runs, where the settings ("Kelvoinit.txt") and notes ("Notepad.txt") live beside the practice
+# texts and help page.
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/setup.sh"
 
@@ -13,11 +14,7 @@ fi
 kelvo_install_packages "${KELVO_BUILD_PACKAGES[@]}"
 kelvo_build build -- kelvo kelvo-render >/dev/null
 
-work="${XDG_DATA_HOME:-$HOME/.local/share}/kelvo"
-mkdir -p "$work"
-# Fill in missing data files only; never overwrite what the learner has.
-for f in "$KELVO_ROOT"/data/*; do
-    [ -f "$f" ] && cp -n "$f" "$work/"
-done
-cd "$work"
-exec "$KELVO_ROOT/build/app/kelvo"
+# The launcher that the installed "kelvo" command is, pointed at the build tree: it prepares the
+# learner's folder (copying or updating the practice texts and help page) and starts Kelvo there.
+KELVO_DATA_DIR="$KELVO_ROOT/data" KELVO_PROGRAM="$KELVO_ROOT/build/app/kelvo" \
+    exec "$KELVO_ROOT/build/app/kelvo-launcher"

@@ -6,8 +6,15 @@ KELVO_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 # Packages to build and run the program.
 KELVO_BUILD_PACKAGES=(g++ make cmake pkg-config qt6-base-dev qt6-charts-dev libqt6opengl6-dev libgl-dev
                       portaudio19-dev libgtest-dev libgmock-dev libbenchmark-dev fonts-dejavu-core)
+# The icon's PNG sizes are drawn from its SVG at build time.
+KELVO_BUILD_PACKAGES+=(librsvg2-bin)
 # Extra packages for the test suite: a real sound server to record what the program plays.
 KELVO_TEST_PACKAGES=(pulseaudio pulseaudio-utils libasound2-plugins sox)
+# The Debian package's check: building it with computed dependencies, validating its desktop entry
+# and metainfo, and starting it from a scratch root under a virtual display, driven over the
+# accessibility bus.
+KELVO_TEST_PACKAGES+=(dpkg-dev file binutils desktop-file-utils appstream xvfb dbus-daemon dbus-bin at-spi2-core
+                      python3-gi gir1.2-atspi-2.0)
 
 kelvo_install_packages() {
     local missing=() pkg

@@ -73,8 +73,8 @@ TAboutBox::TAboutBox() {
     ProductName->setFont(bold);
     Version = Text(Panel1, "Version", "Version 1.0 (2026-12-11)");
     Copyright = Text(Panel1, "Copyright",
-                     "Kelvo is free software:\n"
-                     "copy it, share it, change it.\n"
+                     "Free software under the\n"
+                     "GNU GPL, version 3 or later.\n"
                      "It comes with no warranty.");
     Comments = Text(Panel1, "Comments", "Questions and practice tips are welcome: write to the author, KV0LO.");
     QFont commentsFont = Comments->font();

@@ -38,9 +38,24 @@ void BM_OpenProgressOnTenYears(benchmark::State& state) {
     QDir::setCurrent(previous);
 }
 
+// The parts of it: filling the charts and the table, and painting.
+void BM_ShowTenYears(benchmark::State& state) {
+    using namespace std::chrono;
+    kelvo::TSessionHistory history;
+    history.Sessions = kelvo::bench::SampleHistory(TenYearsOfSessions, sys_days(2016y / 1 / 1));
+    kelvo::TProgressForm form;
+    form.show();
+    QApplication::processEvents();
+    for (auto _ : state) {
+        form.ShowHistory(history, {2026, 12, 11, 12, 0, 0});
+        if (state.range(0) != 0) form.repaint();
+    }
+}
+
 }  // namespace
 
 BENCHMARK(BM_OpenProgressOnTenYears)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ShowTenYears)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv) {
     setenv("QT_QPA_PLATFORM", "offscreen", 0);

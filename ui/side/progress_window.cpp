@@ -34,7 +34,15 @@ constexpr const char* ContinueHint = "Put the last session's characters in use i
 constexpr int MaxRating = 100;
 // Points are marked only while they can be told apart.
 constexpr int MarkedPointsUpTo = 60;
+// A chart a few hundred pixels wide cannot show more sessions than this; a longer history is
+// drawn from every n-th session (the last one always), the table still lists them all.
+constexpr std::size_t MaxPlottedSessions = 400;
 constexpr qint64 MsPerDay = 24LL * 60 * 60 * 1000;
+// How the window's height is shared at first.
+constexpr int RatingChartHeight = 240;
+constexpr int WeightChartHeight = 330;
+constexpr int TableHeight = 160;
+constexpr int SmallLabelPixels = 10;
 
 // Weight levels 0.2 .. 1.0, from learned (green) to not learned (red).
 constexpr int WeightLevels = 5;
@@ -157,11 +165,10 @@ TProgressForm::TProgressForm(QWidget* parent) : QWidget(parent, Qt::Window) {
 
     TotalsLabel = new QLabel(this);
     TotalsLabel->setObjectName(QStringLiteral("TotalsLabel"));
-    TotalsLabel->setAccessibleName(QStringLiteral("Totals"));
+    // Labels keep their text as their accessible name, so a screen reader reads the figures.
     TotalsLabel->setTextInteractionFlags(Qt::TextSelectableByKeyboard | Qt::TextSelectableByMouse);
     SkippedLabel = new QLabel(this);
     SkippedLabel->setObjectName(QStringLiteral("SkippedLabel"));
-    SkippedLabel->setAccessibleName(QStringLiteral("Unreadable lines"));
     SkippedLabel->setStyleSheet(QStringLiteral("color: #b71c1c"));
     SkippedLabel->hide();
 
@@ -179,8 +186,12 @@ TProgressForm::TProgressForm(QWidget* parent) : QWidget(parent, Qt::Window) {
     SessionTable->setEditTriggers(QAbstractItemView::NoEditTriggers);
     SessionTable->setSelectionBehavior(QAbstractItemView::SelectRows);
     SessionTable->setAlternatingRowColors(true);
-    SessionTable->horizontalHeader()->setDefaultSectionSize(48);
-    SessionTable->setColumnWidth(TimeColumn, 140);
+    SessionTable->horizontalHeader()->setDefaultSectionSize(40);
+    // Wide enough for the titles; measured once, as the rows may be thousands.
+    const QFontMetrics header(SessionTable->horizontalHeader()->font());
+    for (int c = 0; c < FirstWeightColumn; ++c)
+        SessionTable->setColumnWidth(c, header.horizontalAdvance(QString::fromUtf8(ColumnTitles[c])) + 20);
+    SessionTable->setColumnWidth(TimeColumn, header.horizontalAdvance(QStringLiteral("0000-00-00 00:00:00")) + 20);
     SessionTable->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
     SessionTable->verticalHeader()->setDefaultSectionSize(22);
 
@@ -199,6 +210,7 @@ TProgressForm::TProgressForm(QWidget* parent) : QWidget(parent, Qt::Window) {
     splitter->setStretchFactor(0, 2);
     splitter->setStretchFactor(1, 3);
     splitter->setStretchFactor(2, 2);
+    splitter->setSizes({RatingChartHeight, WeightChartHeight, TableHeight});
 
     auto* top = new QHBoxLayout;
     top->addWidget(TotalsLabel, 1);
@@ -271,9 +283,11 @@ void TProgressForm::DrawRatingChart() {
     chars->setName(QStringLiteral("Characters in use"));
     QList<QPointF> ratingPoints;
     QList<QPointF> charPoints;
-    ratingPoints.reserve(static_cast<qsizetype>(sessions.size()));
-    charPoints.reserve(static_cast<qsizetype>(sessions.size()));
-    for (const TSessionRecord& s : sessions) {
+    const std::size_t step = std::max<std::size_t>(1, (sessions.size() + MaxPlottedSessions - 1) / MaxPlottedSessions);
+    ratingPoints.reserve(static_cast<qsizetype>(MaxPlottedSessions + 1));
+    charPoints.reserve(static_cast<qsizetype>(MaxPlottedSessions + 1));
+    for (std::size_t i = sessions.empty() ? 0 : (sessions.size() - 1) % step; i < sessions.size(); i += step) {
+        const TSessionRecord& s = sessions[i];
         const auto x = static_cast<qreal>(ToDateTime(s.Time).toMSecsSinceEpoch());
         ratingPoints.append(QPointF(x, s.Rating));
         charPoints.append(QPointF(x, s.CharsInUse));
@@ -353,7 +367,15 @@ void TProgressForm::DrawWeightChart() {
     charsAxis->setLabelsPosition(QCategoryAxis::AxisLabelsPositionCenter);
     for (int c = 0; c < DrillAlphabetSize; ++c) charsAxis->append(DrillChar(c), c + 0.5);
     charsAxis->setGridLineVisible(false);
+    // One label per cell: small, and never cut to "..." (a narrow "W" would be).
+    QFont small = charsAxis->labelsFont();
+    small.setPixelSize(SmallLabelPixels);
+    charsAxis->setLabelsFont(small);
+    charsAxis->setTruncateLabels(false);
     auto* sessionAxis = new QCategoryAxis;
+    sessionAxis->setLabelsFont(small);
+    sessionAxis->setTruncateLabels(false);
+    sessionAxis->setTitleText(QStringLiteral("newest at the top"));
     sessionAxis->setMin(-0.5);
     sessionAxis->setMax(std::max(rows, 1) - 0.5);
     sessionAxis->setLabelsPosition(QCategoryAxis::AxisLabelsPositionCenter);

@@ -17,7 +17,7 @@ class QAbstractTableModel;
 namespace kelvo {
 
 inline constexpr int ProgressDesignWidth = 920;
-inline constexpr int ProgressDesignHeight = 780;
+inline constexpr int ProgressDesignHeight = 860;
 // The heat map shows this many of the latest sessions, one row each.
 inline constexpr int HeatMapSessions = 20;
 

@@ -8,7 +8,10 @@
 
 #include <QAbstractItemModel>
 #include <QAction>
+#include <QChart>
 #include <QChartView>
+#include <QLineSeries>
+#include <QScatterSeries>
 #include <QDateTime>
 #include <QDir>
 #include <QLabel>
@@ -120,6 +123,18 @@ private slots:
         QCOMPARE(Cell(table, 0, CharsColumn), QStringLiteral("6"));
         QCOMPARE(Cell(table, 1, CharsColumn), QStringLiteral("1"));
         QVERIFY(progress->TotalsLabel->text().startsWith(QStringLiteral("Sessions: 2 ")));
+        // The charts follow: two points per line, and one heat-map cell per character in use.
+        const QList<QAbstractSeries*> plotted = progress->RatingChart->chart()->series();
+        QCOMPARE(plotted.size(), 2);
+        const QList<QPointF> ratings = static_cast<QLineSeries*>(plotted[0])->points();
+        QCOMPARE(ratings.size(), 2);
+        QCOMPARE(ratings[0].y(), 1.0);
+        QCOMPARE(ratings[1].y(), Cell(table, 0, RatingColumn).toDouble());
+        QCOMPARE(static_cast<QLineSeries*>(plotted[1])->points()[1].y(), 6.0);
+        int cells = 0;
+        for (QAbstractSeries* level : progress->WeightChart->chart()->series())
+            cells += static_cast<QScatterSeries*>(level)->count();
+        QCOMPARE(cells, 1 + 6);
 
         // Continue where you left off: the next Start Kelvo begins with the last session's count.
         form->StartNumEdit->setText(QStringLiteral("1"));

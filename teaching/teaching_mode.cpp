@@ -161,8 +161,10 @@ void TForm1::Timer1Timer() {
     const TAnswerTickResult tick = Drill.AnswerTick();
     if (tick.WindowOpen) return;
     ++Tally.Turns;
-    if (tick.Echo) ++Tally.Missed;
-    if (tick.Echo) AppendEcho(Memo1, *tick.Echo);
+    if (tick.Echo) {
+        ++Tally.Missed;
+        AppendEcho(Memo1, *tick.Echo);
+    }
     ShowHistogram();
     if (tick.CharJoined) {
         if (Drill.CharsInUse > QuickstartHiddenAbove) {

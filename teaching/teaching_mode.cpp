@@ -6,14 +6,18 @@
 #include "keying/keyer.h"
 #include "platform/controls.h"
 #include "platform/convert.h"
+#include "platform/text_file.h"
+#include "ui/side/progress_window.h"
 
 #include <QCheckBox>
+#include <QDateTime>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTextCursor>
 
+#include <chrono>
 #include <string>
 
 namespace kelvo {
@@ -52,7 +56,9 @@ void TForm1::AppMessage(const TCharMessage& message) {
     if (message.AutoRepeat) return;
     Drill.TypedChar = message.Char <= LastByteCode ? static_cast<char>(message.Char) : UnmatchedKey;
     if (!DrillMode) return;
-    if (const std::optional<char> echo = Drill.CheckAnswer()) AppendEcho(Memo1, *echo);
+    const std::optional<char> echo = Drill.CheckAnswer();
+    if (echo) AppendEcho(Memo1, *echo);
+    if (DrillRunning) ++(echo ? Tally.Right : Tally.Wrong);
 }
 
 void TForm1::KelvobuttonClick() {
@@ -95,12 +101,16 @@ void TForm1::KelvoSendButtonClick() {
     }
     ShowHistogram();
     DrillRunning = true;
+    Tally = {};
+    Tally.Started = std::chrono::steady_clock::now();
     KelvoSendButton->setEnabled(false);
     UsingEdit->show();
     Label10->show();
 }
 
 void TForm1::KelvoStopButtonClick() {
+    // Only a drill that was sending goes on record; one stopped before Start Sending has no turns.
+    const bool wasSending = DrillRunning;
     DrillMode = false;
     Label10->hide();
     StartNumEdit->hide();
@@ -123,11 +133,14 @@ void TForm1::KelvoStopButtonClick() {
     // As at start-up: sending drill characters needs a fresh Start Kelvo.
     KelvoSendButton->setEnabled(false);
     Memo1->clear();
-    AddMemoLine(Memo1, QString::fromUtf8(RatingLine) + QString::number(Drill.MasteryRating()));
+    const int rating = Drill.MasteryRating();
+    AddMemoLine(Memo1, QString::fromUtf8(RatingLine) + QString::number(rating));
     AddMemoLine(Memo1, QString::fromUtf8(RatingGoalLine));
     Memo2->hide();
     CheckBox2->setChecked(false);
     StatusBar1->SetSimpleText(QString::fromUtf8(StoppedStatus));
+    // Last, so that a file that cannot be written leaves the drill's own results in place.
+    if (wasSending) RecordSession(rating);
 }
 
 // A turn begins. Timer2 acts as a 100 ms one-shot.
@@ -147,7 +160,11 @@ void TForm1::Timer1Timer() {
     if (Paused) return;
     const TAnswerTickResult tick = Drill.AnswerTick();
     if (tick.WindowOpen) return;
-    if (tick.Echo) AppendEcho(Memo1, *tick.Echo);
+    ++Tally.Turns;
+    if (tick.Echo) {
+        ++Tally.Missed;
+        AppendEcho(Memo1, *tick.Echo);
+    }
     ShowHistogram();
     if (tick.CharJoined) {
         if (Drill.CharsInUse > QuickstartHiddenAbove) {
@@ -177,5 +194,15 @@ void TForm1::PlayDrillChar() {
 }
 
 void TForm1::ToggleUppercase1Click() { Drill.UpperEcho = !Drill.UpperEcho; }
+
+void TForm1::RecordSession(int rating) {
+    const QDateTime now = QDateTime::currentDateTime();
+    const TLocalTime time{now.date().year(), now.date().month(), now.date().day(),
+                          now.time().hour(), now.time().minute(), now.time().second()};
+    AppendSessionRecord(ResolveNoCase({}, HistoryFileName),
+                        MakeSessionRecord(Drill, Tally, time, std::chrono::steady_clock::now(), rating, CodeSpeed,
+                                          CharSpeed, ToneFreq));
+    if (ProgressForm && ProgressForm->isVisible()) ProgressForm->Reload();
+}
 
 }  // namespace kelvo

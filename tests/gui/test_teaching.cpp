@@ -63,6 +63,7 @@ class TeachingTest : public QObject {
     Q_OBJECT
 private slots:
     void init() {
+        dir = std::make_unique<test::ScopedWorkDir>();  // Stop Kelvo writes the drill history here
         capture = test::UseCaptureDevice();
         errors = std::make_unique<test::ErrorRecorder>();
         form = std::make_unique<TForm1>();
@@ -73,6 +74,7 @@ private slots:
         QCOMPARE(errors->Messages, QStringList());
         errors.reset();
         capture.reset();
+        dir.reset();
     }
 
     void startKelvoPreparesTheDrill() {
@@ -490,6 +492,7 @@ private slots:
     }
 
 private:
+    std::unique_ptr<test::ScopedWorkDir> dir;
     std::shared_ptr<WaveOutCapture> capture;
     std::unique_ptr<test::ErrorRecorder> errors;
     std::unique_ptr<TForm1> form;

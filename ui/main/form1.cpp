@@ -288,6 +288,7 @@ void TForm1::BuildMenu() {
     item(Advanced1, Dits1, "Dits1", "Dits");
     item(Advanced1, ToggleTone1, "ToggleTone1", "Toggle Tone");
     item(Advanced1, ToggleUppercase1, "ToggleUppercase1", "Toggle Uppercase");
+    item(Advanced1, Progress1, "Progress1", "Progress", "Show how your drill sessions went");
     Notepad1 = bar->addAction(QStringLiteral("Notepad"));
     Notepad1->setObjectName(QStringLiteral("Notepad1"));
     Notepad1->setToolTip(QStringLiteral("Show Notepad editor"));
@@ -329,6 +330,7 @@ void TForm1::ConnectHandlers() {
     on(Dits1, &QAction::triggered, &TForm1::Dits1Click);
     on(ToggleTone1, &QAction::triggered, &TForm1::ToggleTone1Click);
     on(ToggleUppercase1, &QAction::triggered, &TForm1::ToggleUppercase1Click);
+    on(Progress1, &QAction::triggered, &TForm1::Progress1Click);
     on(Notepad1, &QAction::triggered, &TForm1::Notepad1Click);
     on(HelpFile1, &QAction::triggered, &TForm1::HelpFile1Click);
     on(About1, &QAction::triggered, &TForm1::About1Click);

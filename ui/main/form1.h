@@ -14,6 +14,7 @@
 #include "platform/controls.h"
 #include "platform/dialogs.h"
 #include "teaching/drill_model.h"
+#include "teaching/session_record.h"
 
 #include <QMainWindow>
 
@@ -35,6 +36,7 @@ namespace kelvo {
 
 class TForm2;
 class TAboutBox;
+class TProgressForm;
 
 // Design client area of the main window; the chart panel is part of it and hidden at start.
 inline constexpr int DesignClientWidth = 673;
@@ -93,6 +95,7 @@ public:
     void Notepad1Click();
     void HelpFile1Click();
     void About1Click();
+    void Progress1Click();
 
     // ---- keying ----
     void SetSpeed();
@@ -113,6 +116,8 @@ public:
     void PlayDrillChar();
     void ShowHistogram();
     void ToggleUppercase1Click();
+    // Appends the drill just stopped to the history file and redraws an open Progress window.
+    void RecordSession(int rating);
 
     // ---- text sources ----
     void Button1Click();
@@ -196,6 +201,7 @@ public:
     QAction* Dits1 = nullptr;
     QAction* ToggleTone1 = nullptr;
     QAction* ToggleUppercase1 = nullptr;
+    QAction* Progress1 = nullptr;
     QAction* Notepad1 = nullptr;
     QMenu* H1 = nullptr;
     QAction* HelpFile1 = nullptr;
@@ -204,6 +210,8 @@ public:
     // The side windows, created after this one and shown on command.
     TForm2* Form2 = nullptr;
     TAboutBox* AboutBox = nullptr;
+    // Made on first use; a child window, destroyed with this one.
+    TProgressForm* ProgressForm = nullptr;
 
     // ---- program state ----
     TCodeTable Code;
@@ -231,6 +239,8 @@ public:
     TDrillModel Drill;
     // Whether the chart's bars carry their characters now; the labels change only with the mode.
     bool HistogramLabelled = false;
+    // What the drill has done since Start Sending, for the history file.
+    TSessionTally Tally;
 
 signals:
     // The window was closed: the program ends.

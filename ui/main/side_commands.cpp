@@ -7,6 +7,9 @@
 #include "platform/text_file.h"
 #include "ui/side/about_box.h"
 #include "ui/side/notepad.h"
+#include "ui/side/progress_window.h"
+
+#include <QLineEdit>
 
 #include <filesystem>
 #include <stdexcept>
@@ -46,5 +49,16 @@ void TForm1::HelpFile1Click() {
 }
 
 void TForm1::About1Click() { ShowInFront(AboutBox, "about"); }
+
+// The history is read afresh each time, so edits made meanwhile and new sessions show.
+void TForm1::Progress1Click() {
+    if (!ProgressForm) {
+        ProgressForm = new TProgressForm(this);
+        connect(ProgressForm, &TProgressForm::ContinueFrom, this,
+                [this](int charsInUse) { StartNumEdit->setText(QString::number(charsInUse)); });
+    }
+    ShowInFront(ProgressForm, "progress");
+    ProgressForm->Reload();
+}
 
 }  // namespace kelvo

@@ -8,6 +8,8 @@ KELVO_BUILD_PACKAGES=(g++ make cmake pkg-config qt6-base-dev qt6-charts-dev libq
                       portaudio19-dev libgtest-dev libgmock-dev libbenchmark-dev fonts-dejavu-core)
 # Extra packages for the test suite: a real sound server to record what the program plays.
 KELVO_TEST_PACKAGES=(pulseaudio pulseaudio-utils libasound2-plugins sox)
+# The window read through the accessibility bus, as a screen reader reads it, on a private X server.
+KELVO_TEST_PACKAGES+=(at-spi2-core python3-gi gir1.2-atspi-2.0 xvfb dbus xdotool)
 
 kelvo_install_packages() {
     local missing=() pkg

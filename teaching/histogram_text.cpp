@@ -17,6 +17,18 @@ std::string Hundredths(double value) {
     return text;
 }
 
+// Screen readers pass over most punctuation at their usual settings; a bar labelled "," would be
+// heard as a bare number. Letters and digits read as themselves.
+std::string LabelWord(char label) {
+    switch (label) {
+        case '.': return "period";
+        case ',': return "comma";
+        case '?': return "question mark";
+        case '/': return "slash";
+        default: return std::string(1, label);
+    }
+}
+
 }  // namespace
 
 std::string HistogramText(std::span<const double> weights, std::string_view labels) {
@@ -28,7 +40,7 @@ std::string HistogramText(std::span<const double> weights, std::string_view labe
         if (labels.empty())
             text += std::to_string(i + 1) + ":";
         else
-            text += labels[i];
+            text += LabelWord(labels[i]);
         text += " " + Hundredths(weights[i]);
     }
     return text;

@@ -8,8 +8,9 @@
 
 namespace kelvo {
 
-// labels is empty (unlabelled bars) or holds one character per weight. Weights are read to two
-// decimals with a full stop, whatever the locale, e.g. "Error weights: Q 0.20, 7 1.00".
+// labels is empty (unlabelled bars) or holds one character per weight; the four punctuation
+// marks are read as words ("comma 1.00"). Weights are read to two decimals with a full stop,
+// whatever the locale, e.g. "Error weights: Q 0.20, 7 1.00".
 std::string HistogramText(std::span<const double> weights, std::string_view labels);
 
 }  // namespace kelvo

@@ -67,6 +67,11 @@ PREPARED_STATUS = "Enter number of characters to start, then press <Start Sendin
 STOPPED_STATUS = "Here's how you did.  I'm Ready to go again."
 RATING_LINE = "Your current mastery rating is "
 GOAL_LINE = "When this is 100, you will have mastered all of the characters."
+SENT_STATUS = "The box shows only the text that was sent."
+# Windows opened from a button, by keys: each of their controls a learner can reach has a name.
+# Cells and items are named by their content, which may be empty (a folder's size).
+DIALOGS = [("Load any File", "push button"), ("Font", "push button")]
+CONTENT_ROLES = {"table cell", "list item"}
 DRILL_ORDER = list("Q7ZG098O1JPWLRAM6BXDYCKN23FU45VHSITE") + ["period", "comma", "question mark", "slash"]
 
 failures = []
@@ -246,13 +251,25 @@ class Program:
             subprocess.run(["xdotool", "key", "--clearmodifiers", key], check=True, timeout=30)
             time.sleep(0.15)
 
+    def tab(self):
+        """One Tab, and the focus it moves to (a busy machine may take a moment)."""
+        before = self.focused()
+        key = (before.get_role_name(), before.get_name()) if before else None
+        self.keys("Tab")
+        end = time.monotonic() + 5
+        while True:
+            after = self.focused()
+            if (after and (after.get_role_name(), after.get_name()) != key) or time.monotonic() > end:
+                return after
+            time.sleep(0.05)
+
     def tab_to(self, name, limit=40):
         """Tab until the named control has the focus; the keyboard is all a blind learner has."""
+        acc = self.focused()
         for _ in range(limit):
-            acc = self.focused()
             if acc is not None and acc.get_name() == name:
                 return acc
-            self.keys("Tab")
+            acc = self.tab()
         check(False, "Tab never reached " + repr(name))
         return None
 
@@ -321,8 +338,7 @@ def check_tab_order(program, report):
     program.tab_to(START_TAB_ORDER[0])
     visited = []
     for expected in START_TAB_ORDER[1:]:
-        program.keys("Tab")
-        acc = program.focused()
+        acc = program.tab()
         visited.append((acc.get_role_name(), acc.get_name()) if acc else ("", "(nothing)"))
     check([n for _, n in visited] == START_TAB_ORDER[1:], "Tab order at start: %r" % [n for _, n in visited])
     if report:
@@ -404,6 +420,41 @@ def check_drill(program, log, report):
                 print("  %s  %s %r  %r" % (kind, role, name, data))
 
 
+def check_send(program, log):
+    """A text typed and sent by keys; the end of the send is announced on the status line."""
+    program.focus_window()
+    program.tab_to("Text to send")
+    program.keys("ctrl+a", "e")
+    program.tab_to("Send Text")
+    program.keys("space")
+    log.wait("the end of the send", lambda e: e[0].endswith("accessible-name") and e[2] == SENT_STATUS, 30)
+    memo = program.find("text", "Text to send")
+    check(memo is not None and text_of(memo) == "e", "the text box reads the text as sent")
+
+
+def check_dialogs(program, report):
+    for button, _ in DIALOGS:
+        program.focus_window()
+        program.tab_to(button)
+        program.keys("space")
+        dialog = wait_for("the window of " + button, lambda: next(
+            (program.app.get_child_at_index(i) for i in range(program.app.get_child_count())
+             if program.app.get_child_at_index(i).get_role_name() == "dialog"
+             and "showing" in states(program.app.get_child_at_index(i))), None))
+        if dialog is None:
+            continue
+        unnamed = [a.get_role_name() for a in walk(dialog) if "focusable" in states(a)
+                   and a.get_role_name() not in CONTENT_ROLES and not a.get_name()]
+        check(not unnamed, "every control of %r has a name; unnamed: %r" % (dialog.get_name(), unnamed))
+        if report:
+            print("\n== %s (from %s)" % (dialog.get_name(), button))
+            for acc in walk(dialog):
+                if "focusable" in states(acc) and acc.get_role_name() not in CONTENT_ROLES:
+                    print("  %-12s %s" % (acc.get_role_name() + ":", acc.get_name()))
+        program.keys("Escape")
+        wait_for("the window of %s to close" % button, lambda: "showing" not in states(dialog), 10)
+
+
 def check_menu_and_notepad(program, report):
     """F10 opens the menu; arrows and Enter reach every item; ToggleProgress shows a read-only box."""
     program.focus_window()
@@ -437,6 +488,8 @@ def main():
         check_names(program, REPORT)
         check_tab_order(program, REPORT)
         check_drill(program, log, REPORT)
+        check_send(program, log)
+        check_dialogs(program, REPORT)
         check_menu_and_notepad(program, REPORT)
     if failures:
         print("%d check(s) failed" % len(failures))

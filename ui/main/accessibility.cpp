@@ -19,10 +19,8 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
-#include <QPointer>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QShortcut>
@@ -92,51 +90,16 @@ QAccessibleInterface* AccessibleFactory(const QString& className, QObject* objec
     return nullptr;
 }
 
-// F10 takes the keyboard into the menu bar and opens the first menu; arrows move between menus
-// and items. Qt's menu bar in this style runs an item without a submenu ("Notepad") only by
-// mouse, so Enter and Space do that here. Leaving the menu gives the focus back.
-class MenuKeys : public QObject {
-public:
-    MenuKeys(QMenuBar* bar, QWidget* window) : QObject(bar), bar_(bar) {
-        auto* f10 = new QShortcut(QKeySequence(Qt::Key_F10), window);
-        f10->setObjectName(QStringLiteral("MenuKey"));
-        connect(f10, &QShortcut::activated, this, &MenuKeys::Open);
-        bar->installEventFilter(this);
-    }
-
-private:
-    void Open() {
-        if (bar_->actions().isEmpty()) return;
-        if (QApplication::focusWidget() != bar_) previous_ = QApplication::focusWidget();
-        bar_->setFocus(Qt::MenuBarFocusReason);
-        bar_->setActiveAction(bar_->actions().front());
-    }
-    void Leave() {
-        bar_->setActiveAction(nullptr);
-        if (previous_) previous_->setFocus(Qt::MenuBarFocusReason);
-        previous_ = nullptr;
-    }
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        if (watched != bar_ || event->type() != QEvent::KeyPress) return false;
-        const int key = static_cast<QKeyEvent*>(event)->key();
-        if (key == Qt::Key_Escape) {
-            Leave();
-            return true;
-        }
-        if (key != Qt::Key_Return && key != Qt::Key_Enter && key != Qt::Key_Space) return false;
-        QAction* action = bar_->activeAction();
-        if (!action || action->menu() || !action->isEnabled()) return false;
-        Leave();  // as a click would, before the command runs
-        action->trigger();
-        return true;
-    }
-
-private:
-    QMenuBar* bar_;
-    QPointer<QWidget> previous_;
-};
+// F10 takes the keyboard into the menu bar, as Alt pressed and released alone does in Qt: the
+// first menu is highlighted, arrows move between menus and items, Enter runs or opens, Escape
+// gives the focus back. F10 does it by handing the menu bar that same Alt tap.
+void TapAlt(QWidget* window) {
+    QWidget* target = QApplication::focusWidget() ? QApplication::focusWidget() : window;
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_Alt, Qt::AltModifier);
+    QKeyEvent release(QEvent::KeyRelease, Qt::Key_Alt, Qt::NoModifier);
+    QCoreApplication::sendEvent(target, &press);
+    QCoreApplication::sendEvent(target, &release);
+}
 
 // "Code Speed, 3 to 20": the scale as its range labels show it (6 to 40 in the fast scale).
 QString ScaleName(const QLabel* caption, const QLabel* low, const QLabel* high) {
@@ -224,7 +187,9 @@ void TForm1::MakeAccessible() {
         setTabOrder(order[i - 1], order[i]);
 
     // F10 opens the menu, as in other desktop programs.
-    new MenuKeys(menuBar(), this);
+    auto* menuKey = new QShortcut(QKeySequence(Qt::Key_F10), this);
+    menuKey->setObjectName(QStringLiteral("MenuKey"));
+    connect(menuKey, &QShortcut::activated, this, [this] { TapAlt(this); });
 }
 
 }  // namespace kelvo

@@ -83,6 +83,7 @@ private slots:
         row("UsingEdit", QAccessible::EditableText, "Characters in use", "");
         row("Chart1", QAccessible::Chart, "Error Histogram", nullptr);
         row("StatusBar1", QAccessible::StatusBar, "Status line", "");
+        row("Panel1", QAccessible::Pane, "", "");  // a group of controls, not a window
         row("Kelvobutton", QAccessible::Button, "Start Kelvo", "Prepare for interactive learning process");
     }
     void controlsAreNamed() {

@@ -17,6 +17,7 @@
 #include <QChartView>
 #include <QKeyEvent>
 #include <QCheckBox>
+#include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -87,6 +88,10 @@ QAccessibleInterface* AccessibleFactory(const QString& className, QObject* objec
     if (!object || className != QLatin1String(object->metaObject()->className())) return nullptr;
     if (auto* box = qobject_cast<QLineEdit*>(object); box && box->isReadOnly()) return new ReadOnlyBoxAccessible(box);
     if (auto* chart = qobject_cast<QChartView*>(object)) return new QAccessibleWidget(chart, QAccessible::Chart);
+    // A plain frame groups controls (the top strip, the about box's panel); Qt would report it as
+    // a window frame, which a screen reader takes for a window of its own.
+    if (auto* frame = qobject_cast<QFrame*>(object); frame && !frame->isWindow())
+        return new QAccessibleWidget(frame, QAccessible::Pane);
     return nullptr;
 }
 

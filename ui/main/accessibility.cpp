@@ -90,8 +90,8 @@ QAccessibleInterface* AccessibleFactory(const QString& className, QObject* objec
     if (auto* chart = qobject_cast<QChartView*>(object)) return new QAccessibleWidget(chart, QAccessible::Chart);
     // A plain frame groups controls (the top strip, the about box's panel); Qt would report it as
     // a window frame, which a screen reader takes for a window of its own.
-    if (auto* frame = qobject_cast<QFrame*>(object); frame && !frame->isWindow())
-        return new QAccessibleWidget(frame, QAccessible::Pane);
+    if (object->metaObject() == &QFrame::staticMetaObject && !static_cast<QFrame*>(object)->isWindow())
+        return new QAccessibleWidget(static_cast<QFrame*>(object), QAccessible::Pane);
     return nullptr;
 }
 

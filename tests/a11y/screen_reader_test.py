@@ -69,9 +69,11 @@ RATING_LINE = "Your current mastery rating is "
 GOAL_LINE = "When this is 100, you will have mastered all of the characters."
 MENU_KEYS = ["F10", "alt"]
 SENT_STATUS = "The box shows only the text that was sent."
-# Windows opened from a button, by keys: each of their controls a learner can reach has a name.
-# Cells and items are named by their content, which may be empty (a folder's size).
-DIALOGS = [("Load any File", "push button"), ("Font", "push button")]
+# Windows opened by keys: the file and font dialogs from their buttons, and the error box from
+# letters entered in a value box. Each of their controls a learner can reach has a name. Cells
+# and items are named by their content, which may be empty (a folder's size).
+DIALOGS = [("Load any File", ["space"]), ("Font", ["space"]), ("Code Speed", ["ctrl+a", "x", "Return"])]
+DIALOG_ROLES = {"dialog", "alert"}
 CONTENT_ROLES = {"table cell", "list item"}
 DRILL_ORDER = list("Q7ZG098O1JPWLRAM6BXDYCKN23FU45VHSITE") + ["period", "comma", "question mark", "slash"]
 
@@ -434,13 +436,13 @@ def check_send(program, log):
 
 
 def check_dialogs(program, report):
-    for button, _ in DIALOGS:
+    for button, keys in DIALOGS:
         program.focus_window()
         program.tab_to(button)
-        program.keys("space")
+        program.keys(*keys)
         dialog = wait_for("the window of " + button, lambda: next(
             (program.app.get_child_at_index(i) for i in range(program.app.get_child_count())
-             if program.app.get_child_at_index(i).get_role_name() == "dialog"
+             if program.app.get_child_at_index(i).get_role_name() in DIALOG_ROLES
              and "showing" in states(program.app.get_child_at_index(i))), None))
         if dialog is None:
             continue
@@ -454,6 +456,10 @@ def check_dialogs(program, report):
                     print("  %-12s %s" % (acc.get_role_name() + ":", acc.get_name()))
         program.keys("Escape")
         wait_for("the window of %s to close" % button, lambda: "showing" not in states(dialog), 10)
+    # The code speed back to a number, for what follows.
+    program.focus_window()
+    program.tab_to("Code Speed")
+    program.keys("ctrl+a", "5", "Return")
 
 
 def check_menu_and_notepad(program, report):

@@ -1,8 +1,10 @@
 // What a screen reader and a keyboard-only learner need of the main window, none of which a
 // sighted user sees: a name for every control (the value boxes by their labels), the scrollbars
 // by what they set and their range, read-only boxes that say so, the chart's bars in words, a
-// Tab order that follows the window from top to bottom, and F10 for the menu. Typed characters
-// are drill answers, so nothing here adds a letter shortcut.
+// Tab order that follows the window from top to bottom, and F10 for the menu. Qt itself passes
+// on the changes a screen reader announces: the status line's new text (a name change) and each
+// echo or rating line (text inserted into the text box), without moving the focus. Typed
+// characters are drill answers, so nothing here adds a letter shortcut.
 #include "ui/main/accessibility.h"
 
 #include "ui/main/form1.h"
@@ -15,9 +17,9 @@
 #include <QBarSet>
 #include <QCategoryAxis>
 #include <QChartView>
-#include <QKeyEvent>
 #include <QCheckBox>
 #include <QFrame>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -121,7 +123,6 @@ void NameTextScrollBars(QPlainTextEdit* memo) {
 void InstallAccessibleFactory() { QAccessible::installFactory(AccessibleFactory); }
 
 void TForm1::MakeAccessible() {
-
     // Boxes are named by the label beside them; a buddy without "&" adds no shortcut.
     const std::pair<QLabel*, QWidget*> buddies[] = {
         {Label11, Edit1},      {Label17, SpinEdit3},    {Label16, SpinEdit2}, {Label1, CSpeedEdit},

@@ -2,6 +2,8 @@
 
 #include <QFileDialog>
 #include <QFontDialog>
+#include <QGridLayout>
+#include <QLabel>
 
 namespace kelvo {
 
@@ -14,6 +16,28 @@ TFontDialog::Answer& FontAnswer() {
     static TFontDialog::Answer answer;
     return answer;
 }
+// Qt's font dialog heads each column (font, style, size) with one label over a box and a list,
+// but a screen reader gets that label's name for one of them at most. Every unnamed control in
+// a labelled column takes the label's text.
+void NameColumnsByTheirLabels(QWidget* dialog) {
+    for (QGridLayout* grid : dialog->findChildren<QGridLayout*>()) {
+        for (int i = 0; i < grid->count(); ++i) {
+            auto* label = qobject_cast<QLabel*>(grid->itemAt(i)->widget());
+            if (!label) continue;
+            int row = 0, column = 0, rows = 0, columns = 0;
+            grid->getItemPosition(i, &row, &column, &rows, &columns);
+            QString name = label->text();
+            name.remove(QLatin1Char('&'));
+            for (int below = row + 1; below < grid->rowCount(); ++below) {
+                QLayoutItem* item = grid->itemAtPosition(below, column);
+                QWidget* w = item ? item->widget() : nullptr;
+                if (!w || qobject_cast<QLabel*>(w)) break;
+                if (w->accessibleName().isEmpty()) w->setAccessibleName(name);
+            }
+        }
+    }
+}
+
 }  // namespace
 
 void TOpenDialog::SetTestAnswer(Answer answer) { OpenAnswer() = std::move(answer); }
@@ -38,9 +62,9 @@ bool TFontDialog::Execute(QWidget* parent) {
     if (FontAnswer()) {
         chosen = FontAnswer()(*this);
     } else {
-        bool ok = false;
-        const QFont font = QFontDialog::getFont(&ok, Font, parent);
-        if (ok) chosen = font;
+        QFontDialog dialog(Font, parent);
+        NameColumnsByTheirLabels(&dialog);
+        if (dialog.exec() == QDialog::Accepted) chosen = dialog.selectedFont();
     }
     if (!chosen) return false;
     Font = *chosen;

@@ -1,6 +1,7 @@
 #include "ui/main/form1.h"
 
 #include "platform/guard.h"
+#include "ui/main/accessibility.h"
 
 #include <QAction>
 #include <QBarSeries>
@@ -72,6 +73,7 @@ QPlainTextEdit* Memo(QWidget* parent, const char* name, const char* hint = "") {
 }  // namespace
 
 TForm1::TForm1() {
+    InstallAccessibleFactory();
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Kelvo - Morse code by ear - de KV0LO - version 1.0 - 2026-12-11"));
     BuildLayout();
@@ -81,6 +83,7 @@ TForm1::TForm1() {
     OutSound1.SetSampRate(MainSampRate);
     OutSound1.SetBufferLength(MainBufferLength);
     ConnectHandlers();
+    MakeAccessible();
     RunGuarded([this] { FormCreate(); });
 }
 
@@ -189,6 +192,7 @@ void TForm1::BuildLayout() {
     Label12 = Label(content, "Label12", "Text as sent");
     Label12->setGeometry(20, 287, 80, 16);
     Edit2 = Edit(content, "Edit2");
+    Edit2->setReadOnly(true);  // the text as sent: written by the sender only
     Edit2->setGeometry(100, 284, 320, 22);
 
     // Teaching buttons, lower left; their count boxes in the right column.

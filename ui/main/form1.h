@@ -256,12 +256,16 @@ private:
     void BuildMenu();
     void ConnectHandlers();
     void ShowSentText();
+    // Names, descriptions, Tab order and keys for screen readers and the keyboard alone.
+    void MakeAccessible();
 
     int menuHeight_ = 0;
     bool centred_ = false;
     // Set once the window has been closed, so that a send waiting in its pause ends as well
     // instead of keeping the program alive with no window to unpause it from.
     bool closing_ = false;
+    // The chart's text equivalent is rebuilt once per redraw.
+    bool chartDescriptionPending_ = false;
 };
 
 }  // namespace kelvo

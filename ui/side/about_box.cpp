@@ -65,6 +65,7 @@ TAboutBox::TAboutBox() {
     ProgramIcon->setFixedSize(IconWidth, IconHeight);
     ProgramIcon->setScaledContents(true);
     ProgramIcon->setPixmap(DrawProgramIcon());
+    ProgramIcon->setAccessibleName(QStringLiteral("Program icon"));
 
     ProductName = Text(Panel1, "ProductName", "Morse teaching program");
     QFont bold = ProductName->font();

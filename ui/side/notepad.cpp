@@ -5,6 +5,7 @@
 
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QVBoxLayout>
 
 #include <filesystem>
@@ -36,6 +37,10 @@ TForm2::TForm2() {
     QFont font = Memo1->font();
     font.setPixelSize(13);
     Memo1->setFont(font);
+    // For screen readers; the window's caption and the hint stay the only visible texts.
+    Memo1->setAccessibleName(QStringLiteral("Notes"));
+    for (QScrollBar* bar : {Memo1->verticalScrollBar(), Memo1->horizontalScrollBar()})
+        bar->setAccessibleName(QStringLiteral("Notes, scroll position"));
 
     // The button keeps its place at the top left; the notes take the rest and follow every edge
     // of the window as it is resized.

@@ -77,6 +77,15 @@ private slots:
         QCOMPARE(errors->Messages, QStringList());
     }
 
+    // The double of a typed number beyond half the 32-bit range is shown as it is, and refused.
+    void fastModeDoublesBeyond32Bits() {
+        form->CSpeedEdit->setText(QStringLiteral("1500000000"));
+        form->FastMode1->trigger();
+        QCOMPARE(form->CSpeedEdit->text(), QStringLiteral("3000000000"));
+        QCOMPARE(errors->Messages, QStringList{"'3000000000' is not a valid integer value"});
+        QCOMPARE(form->CodeSpeed, 5.0);
+    }
+
     void slowModeHalvesTheBox() {
         form->FastMode1->trigger();  // "10", labels "6" and "40"
         form->SlowMode1->trigger();

@@ -154,6 +154,14 @@ private slots:
         QCOMPARE(errors->Messages, QStringList());
     }
 
+    // A line separator is a character of its text, not a line of the block.
+    void lineSeparatorStaysInsideItsText() {
+        test::WriteFile("P0", "one\xE2\x80\xA8" "still one\r\ntwo\r\n");
+        form->Edit1->setText(QStringLiteral("2"));
+        form->Button1->click();
+        QCOMPARE(TForm1::MemoText(form->Memo1), QStringLiteral("two"));
+    }
+
     void blockNameIgnoresLetterCase() {
         WriteBlock("p3", 3, 100);
         form->Edit1->setText(QStringLiteral("342"));

@@ -49,9 +49,37 @@ std::size_t Utf8SequenceLength(std::string_view s, std::size_t i) {
     return len;
 }
 
+// Windows-1252 puts curly quotes, dashes and the euro sign where Latin-1 has invisible control
+// codes; the five bytes it leaves unassigned keep their control code, as Windows reads them.
+constexpr char16_t Windows1252From80[32] = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+char32_t SingleByteCharacter(unsigned char b) {
+    return b >= 0x80 && b <= 0x9F ? Windows1252From80[b - 0x80] : b;
+}
+
+void AppendUtf8(std::string& out, char32_t c) {
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+    } else if (c < 0x800) {
+        out += static_cast<char>(0xC0 | (c >> 6));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {  // every single-byte character lies below 0x10000
+        out += static_cast<char>(0xE0 | (c >> 12));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+}
+
+constexpr std::string_view Utf8ByteOrderMark = "\xEF\xBB\xBF";
+
 }  // namespace
 
-std::string DecodeUtf8OrLatin1(std::string_view bytes) {
+std::string DecodeUtf8OrWindows1252(std::string_view bytes) {
+    // Editors on other systems start a UTF-8 file with a byte-order mark; it is no character.
+    if (bytes.starts_with(Utf8ByteOrderMark)) bytes.remove_prefix(Utf8ByteOrderMark.size());
     std::string out;
     out.reserve(bytes.size());
     for (std::size_t i = 0; i < bytes.size();) {
@@ -59,9 +87,7 @@ std::string DecodeUtf8OrLatin1(std::string_view bytes) {
             out.append(bytes.substr(i, len));
             i += len;
         } else {
-            const auto b = static_cast<unsigned char>(bytes[i++]);
-            out += static_cast<char>(0xC0 | (b >> 6));
-            out += static_cast<char>(0x80 | (b & 0x3F));
+            AppendUtf8(out, SingleByteCharacter(static_cast<unsigned char>(bytes[i++])));
         }
     }
     return out;
@@ -72,7 +98,7 @@ char32_t NextCodePoint(std::string_view text, std::size_t& i) {
     const std::size_t len = Utf8SequenceLength(text, i);
     if (len <= 1) {
         ++i;
-        return lead;
+        return SingleByteCharacter(lead);
     }
     constexpr unsigned char LeadBits[] = {0, 0, 0x1F, 0x0F, 0x07};
     char32_t cp = lead & LeadBits[len];
@@ -102,7 +128,7 @@ std::string ReadTextFile(const fs::path& path) {
     if (!in || fs::is_directory(path, ec)) throw EFileError(FormatMessage(CannotOpenFileMessage, path.string()));
     std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     if (in.bad()) throw EFileError(FormatMessage(CannotOpenFileMessage, path.string()));
-    return DecodeUtf8OrLatin1(bytes);
+    return DecodeUtf8OrWindows1252(bytes);
 }
 
 std::vector<std::string> ReadTextLines(const fs::path& path) { return SplitLines(ReadTextFile(path)); }

@@ -1,7 +1,7 @@
 #pragma once
 // Text files as lines: CR, LF and CR LF each end a line on reading; lines are written with CR LF.
-// Text is held as UTF-8. Bytes that are not valid UTF-8 are read as Latin-1, so a file from an
-// older 8-bit system loads with every character intact.
+// Text is held as UTF-8. Bytes that are not valid UTF-8 are read as Windows-1252, so a file from
+// an older 8-bit system loads with every character intact, curly quotes and dashes included.
 #include <filesystem>
 #include <stdexcept>
 #include <string>
@@ -22,11 +22,12 @@ inline constexpr const char* CannotCreateFileMessage = "Cannot create file %s";
 // Splits text into lines; a final line end does not start another line.
 std::vector<std::string> SplitLines(std::string_view text);
 
-// Valid UTF-8 sequences as they are, every other byte taken as its Latin-1 character.
-std::string DecodeUtf8OrLatin1(std::string_view bytes);
+// Valid UTF-8 sequences as they are, every other byte taken as its Windows-1252 character; a
+// UTF-8 byte-order mark at the start is dropped.
+std::string DecodeUtf8OrWindows1252(std::string_view bytes);
 
 // The code point starting at byte `i`, moving `i` past it. A byte that does not start a valid
-// UTF-8 sequence is taken as its Latin-1 character, as DecodeUtf8OrLatin1 takes it.
+// UTF-8 sequence is taken as its Windows-1252 character, as DecodeUtf8OrWindows1252 takes it.
 char32_t NextCodePoint(std::string_view text, std::size_t& i);
 
 // The path of `name` in `dir`, matched without regard to letter case; `dir / name` when no

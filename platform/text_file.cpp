@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <unistd.h>
 
 namespace kelvo {
@@ -181,16 +182,42 @@ private:
     bool committed_ = false;
 };
 
+// The kernel gives up on a chain of links at this depth too.
+constexpr int MaxLinkDepth = 40;
+
+// The file that writing to `path` means: a symbolic link is followed to the file it names, which
+// is then replaced in its own folder and the link stays. Nothing when the chain cannot be read.
+std::optional<fs::path> WriteTarget(const fs::path& path) {
+    fs::path target = path;
+    std::error_code ec;
+    for (int depth = 0; fs::is_symlink(fs::symlink_status(target, ec)); ++depth) {
+        const fs::path next = fs::read_symlink(target, ec);
+        if (ec || depth == MaxLinkDepth) return std::nullopt;
+        target = next.is_absolute() ? next : target.parent_path() / next;
+    }
+    return target;
+}
+
+// A file the learner cannot write, or made read-only, is kept as it is: renaming over it would
+// replace it all the same. The mode bits count for root too, who may write anything.
+bool IsReadOnly(const fs::path& file) {
+    struct stat st {};
+    if (::stat(file.c_str(), &st) != 0) return false;  // not there yet: it is created
+    return (st.st_mode & 0222) == 0 || ::access(file.c_str(), W_OK) != 0;
+}
+
 }  // namespace
 
 void WriteTextLines(const fs::path& path, const std::vector<std::string>& lines) {
+    const auto fail = [&] { return EFileError(FormatMessage(CannotCreateFileMessage, path.string())); };
+    const std::optional<fs::path> target = WriteTarget(path);
+    std::error_code ec;
+    if (!target || fs::is_directory(*target, ec) || IsReadOnly(*target)) throw fail();
     std::string data;
     for (const auto& line : lines) data.append(line).append("\r\n");
-    TempFile temp(path);
-    std::error_code ec;
-    const bool exists = fs::exists(path, ec);
-    if (!temp.ok() || fs::is_directory(path, ec) || !temp.write(data) || !temp.commit(path, exists))
-        throw EFileError(FormatMessage(CannotCreateFileMessage, path.string()));
+    TempFile temp(*target);
+    const bool exists = fs::exists(*target, ec);
+    if (!temp.ok() || !temp.write(data) || !temp.commit(*target, exists)) throw fail();
 }
 
 }  // namespace kelvo

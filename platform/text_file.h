@@ -40,7 +40,9 @@ std::vector<std::string> ReadTextLines(const std::filesystem::path& path);
 
 // Writes each line followed by CR LF. The text goes to a temporary file beside the target that
 // then replaces it, so a crash or a full disk never leaves a half-written file where the old one
-// was. Throws EFileError("Cannot create file <name>"); the old file is then left intact.
+// was. A symbolic link is written through: its target is replaced that way and the link stays.
+// Throws EFileError("Cannot create file <name>"), also for a file that is read-only or not the
+// writer's to change; the old file is then left intact.
 void WriteTextLines(const std::filesystem::path& path, const std::vector<std::string>& lines);
 
 }  // namespace kelvo

@@ -92,6 +92,31 @@ TEST(TextFile, FailedWriteKeepsTheOldFileAndReportsTheName) {
     EXPECT_TRUE(fs::is_directory(dir.path() / "folder"));
 }
 
+TEST(TextFile, ReadOnlyFileIsKeptAndALinkIsWrittenThrough) {
+    TempDir dir;
+    const fs::path notes = dir.path() / "Notepad.txt";
+    WriteBytes(notes, "my notes\r\n");
+    fs::permissions(notes, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                    fs::perm_options::remove);
+    try {
+        WriteTextLines(notes, {"lost"});
+        ADD_FAILURE() << "no error";
+    } catch (const EFileError& e) {
+        EXPECT_EQ(std::string(e.what()), "Cannot create file " + notes.string());
+    }
+    EXPECT_EQ(ReadBytes(notes), "my notes\r\n");
+
+    fs::create_directory(dir.path() / "shared");
+    WriteBytes(dir.path() / "shared" / "settings", "old\r\n");
+    fs::create_symlink("shared/settings", dir.path() / "Kelvoinit.txt");
+    WriteTextLines(dir.path() / "Kelvoinit.txt", {"1", "5"});
+    EXPECT_TRUE(fs::is_symlink(dir.path() / "Kelvoinit.txt"));
+    EXPECT_EQ(ReadBytes(dir.path() / "shared" / "settings"), "1\r\n5\r\n");
+    EXPECT_EQ(dir.Names(), (std::vector<std::string>{"Kelvoinit.txt", "Notepad.txt", "shared"}));
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path() / "shared"), fs::directory_iterator{}), 1)
+        << "temporary file left";
+}
+
 TEST(TextFile, MissingFileCannotBeOpened) {
     TempDir dir;
     try {

@@ -2,6 +2,7 @@
 
 #include "platform/convert.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -185,19 +186,6 @@ private:
 // The kernel gives up on a chain of links at this depth too.
 constexpr int MaxLinkDepth = 40;
 
-// The file that writing to `path` means: a symbolic link is followed to the file it names, which
-// is then replaced in its own folder and the link stays. Nothing when the chain cannot be read.
-std::optional<fs::path> WriteTarget(const fs::path& path) {
-    fs::path target = path;
-    std::error_code ec;
-    for (int depth = 0; fs::is_symlink(fs::symlink_status(target, ec)); ++depth) {
-        const fs::path next = fs::read_symlink(target, ec);
-        if (ec || depth == MaxLinkDepth) return std::nullopt;
-        target = next.is_absolute() ? next : target.parent_path() / next;
-    }
-    return target;
-}
-
 // A file the learner cannot write, or made read-only, is kept as it is: renaming over it would
 // replace it all the same. The mode bits count for root too, who may write anything.
 bool IsReadOnly(const fs::path& file) {
@@ -208,11 +196,30 @@ bool IsReadOnly(const fs::path& file) {
 
 }  // namespace
 
+std::optional<fs::path> FileToReplace(const fs::path& path, int& error) {
+    fs::path target = path;
+    std::error_code ec;
+    for (int depth = 0; fs::is_symlink(fs::symlink_status(target, ec)); ++depth) {
+        const fs::path next = fs::read_symlink(target, ec);
+        if (ec || depth == MaxLinkDepth) {
+            error = ec ? ec.value() : ELOOP;
+            return std::nullopt;
+        }
+        target = next.is_absolute() ? next : target.parent_path() / next;
+    }
+    if (IsReadOnly(target)) {
+        error = EACCES;
+        return std::nullopt;
+    }
+    return target;
+}
+
 void WriteTextLines(const fs::path& path, const std::vector<std::string>& lines) {
     const auto fail = [&] { return EFileError(FormatMessage(CannotCreateFileMessage, path.string())); };
-    const std::optional<fs::path> target = WriteTarget(path);
+    int error = 0;
+    const std::optional<fs::path> target = FileToReplace(path, error);
     std::error_code ec;
-    if (!target || fs::is_directory(*target, ec) || IsReadOnly(*target)) throw fail();
+    if (!target || fs::is_directory(*target, ec)) throw fail();
     std::string data;
     for (const auto& line : lines) data.append(line).append("\r\n");
     TempFile temp(*target);

@@ -3,6 +3,7 @@
 // Text is held as UTF-8. Bytes that are not valid UTF-8 are read as Windows-1252, so a file from
 // an older 8-bit system loads with every character intact, curly quotes and dashes included.
 #include <filesystem>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -37,6 +38,12 @@ std::filesystem::path ResolveNoCase(const std::filesystem::path& dir, const std:
 // Whole file, decoded. Throws EFileError("Cannot open file <name>") when it cannot be read.
 std::string ReadTextFile(const std::filesystem::path& path);
 std::vector<std::string> ReadTextLines(const std::filesystem::path& path);
+
+// The file that writing `path` replaces: a symbolic link is followed to the file it names, which
+// is replaced in its own folder while the link stays. Nothing, with `error` set to an errno
+// code, when it may not be replaced: a chain of links that cannot be followed, or a file that is
+// read-only or not the writer's to change (EACCES).
+std::optional<std::filesystem::path> FileToReplace(const std::filesystem::path& path, int& error);
 
 // Writes each line followed by CR LF. The text goes to a temporary file beside the target that
 // then replaces it, so a crash or a full disk never leaves a half-written file where the old one

@@ -216,6 +216,7 @@ Output:
   -o FILE           the WAV file to write; "-" writes to standard output (not to a
                     terminal). A file is written whole or not at all: after an error no
                     partial file is left and an existing file keeps its old contents.
+                    A link is written through to its file; a read-only file is kept.
 
 Sound (the defaults are the window's):
   --wpm N           code speed, 1 to 100 words per minute (default 5)

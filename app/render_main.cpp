@@ -30,7 +30,7 @@ std::string ReadStandardInput() {
 std::string LoadText(const kelvo::RenderOptions& options) {
     if (options.Practice != 0) return kelvo::ReadPracticeText(options.DataDir, options.Practice);
     if (options.TextFile.empty() || options.TextFile == kelvo::StandardStreamName)
-        return kelvo::DecodeUtf8OrLatin1(ReadStandardInput());
+        return kelvo::DecodeUtf8OrWindows1252(ReadStandardInput());
     return kelvo::ReadTextFile(options.TextFile);
 }
 

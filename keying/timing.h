@@ -17,7 +17,7 @@ struct KeyingTiming {
     double WordGap = 0;
 };
 
-// Speeds in words per minute. Throws EMathError for a code speed of 0.
+// Speeds in words per minute. Throws EMathError when a speed it divides by is 0.
 KeyingTiming ComputeTiming(double codeSpeed, double charSpeed);
 
 }  // namespace kelvo

@@ -2,11 +2,13 @@
 
 #include "platform/convert.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <unistd.h>
 
 namespace kelvo {
@@ -49,9 +51,37 @@ std::size_t Utf8SequenceLength(std::string_view s, std::size_t i) {
     return len;
 }
 
+// Windows-1252 puts curly quotes, dashes and the euro sign where Latin-1 has invisible control
+// codes; the five bytes it leaves unassigned keep their control code, as Windows reads them.
+constexpr char16_t Windows1252From80[32] = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+char32_t SingleByteCharacter(unsigned char b) {
+    return b >= 0x80 && b <= 0x9F ? Windows1252From80[b - 0x80] : b;
+}
+
+void AppendUtf8(std::string& out, char32_t c) {
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+    } else if (c < 0x800) {
+        out += static_cast<char>(0xC0 | (c >> 6));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {  // every single-byte character lies below 0x10000
+        out += static_cast<char>(0xE0 | (c >> 12));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+}
+
+constexpr std::string_view Utf8ByteOrderMark = "\xEF\xBB\xBF";
+
 }  // namespace
 
-std::string DecodeUtf8OrLatin1(std::string_view bytes) {
+std::string DecodeUtf8OrWindows1252(std::string_view bytes) {
+    // Editors on other systems start a UTF-8 file with a byte-order mark; it is no character.
+    if (bytes.starts_with(Utf8ByteOrderMark)) bytes.remove_prefix(Utf8ByteOrderMark.size());
     std::string out;
     out.reserve(bytes.size());
     for (std::size_t i = 0; i < bytes.size();) {
@@ -59,9 +89,7 @@ std::string DecodeUtf8OrLatin1(std::string_view bytes) {
             out.append(bytes.substr(i, len));
             i += len;
         } else {
-            const auto b = static_cast<unsigned char>(bytes[i++]);
-            out += static_cast<char>(0xC0 | (b >> 6));
-            out += static_cast<char>(0x80 | (b & 0x3F));
+            AppendUtf8(out, SingleByteCharacter(static_cast<unsigned char>(bytes[i++])));
         }
     }
     return out;
@@ -72,7 +100,7 @@ char32_t NextCodePoint(std::string_view text, std::size_t& i) {
     const std::size_t len = Utf8SequenceLength(text, i);
     if (len <= 1) {
         ++i;
-        return lead;
+        return SingleByteCharacter(lead);
     }
     constexpr unsigned char LeadBits[] = {0, 0, 0x1F, 0x0F, 0x07};
     char32_t cp = lead & LeadBits[len];
@@ -102,7 +130,7 @@ std::string ReadTextFile(const fs::path& path) {
     if (!in || fs::is_directory(path, ec)) throw EFileError(FormatMessage(CannotOpenFileMessage, path.string()));
     std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     if (in.bad()) throw EFileError(FormatMessage(CannotOpenFileMessage, path.string()));
-    return DecodeUtf8OrLatin1(bytes);
+    return DecodeUtf8OrWindows1252(bytes);
 }
 
 std::vector<std::string> ReadTextLines(const fs::path& path) { return SplitLines(ReadTextFile(path)); }
@@ -155,16 +183,48 @@ private:
     bool committed_ = false;
 };
 
+// The kernel gives up on a chain of links at this depth too.
+constexpr int MaxLinkDepth = 40;
+
+// A file the learner cannot write, or made read-only, is kept as it is: renaming over it would
+// replace it all the same. The mode bits count for root too, who may write anything.
+bool IsReadOnly(const fs::path& file) {
+    struct stat st {};
+    if (::stat(file.c_str(), &st) != 0) return false;  // not there yet: it is created
+    return (st.st_mode & 0222) == 0 || ::access(file.c_str(), W_OK) != 0;
+}
+
 }  // namespace
 
+std::optional<fs::path> FileToReplace(const fs::path& path, int& error) {
+    fs::path target = path;
+    std::error_code ec;
+    for (int depth = 0; fs::is_symlink(fs::symlink_status(target, ec)); ++depth) {
+        const fs::path next = fs::read_symlink(target, ec);
+        if (ec || depth == MaxLinkDepth) {
+            error = ec ? ec.value() : ELOOP;
+            return std::nullopt;
+        }
+        target = next.is_absolute() ? next : target.parent_path() / next;
+    }
+    if (IsReadOnly(target)) {
+        error = EACCES;
+        return std::nullopt;
+    }
+    return target;
+}
+
 void WriteTextLines(const fs::path& path, const std::vector<std::string>& lines) {
+    const auto fail = [&] { return EFileError(FormatMessage(CannotCreateFileMessage, path.string())); };
+    int error = 0;
+    const std::optional<fs::path> target = FileToReplace(path, error);
+    std::error_code ec;
+    if (!target || fs::is_directory(*target, ec)) throw fail();
     std::string data;
     for (const auto& line : lines) data.append(line).append("\r\n");
-    TempFile temp(path);
-    std::error_code ec;
-    const bool exists = fs::exists(path, ec);
-    if (!temp.ok() || fs::is_directory(path, ec) || !temp.write(data) || !temp.commit(path, exists))
-        throw EFileError(FormatMessage(CannotCreateFileMessage, path.string()));
+    TempFile temp(*target);
+    const bool exists = fs::exists(*target, ec);
+    if (!temp.ok() || !temp.write(data) || !temp.commit(*target, exists)) throw fail();
 }
 
 }  // namespace kelvo

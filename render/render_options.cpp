@@ -202,7 +202,7 @@ samples the Kelvo window sends for the same text and settings, from the 3-dit le
 the last character gap.
 
 Text (one of):
-  TEXTFILE          the text to key, UTF-8 (a byte that is not UTF-8 is read as Latin-1);
+  TEXTFILE          the text to key, UTF-8 (any other byte is read as Windows-1252);
                     "-" or no TEXTFILE reads standard input. Letters, digits and the
                     punctuation Kelvo knows are keyed; a space is a word gap, a line end a
                     word gap and one more character gap, "@" twenty dits without a gap;
@@ -216,6 +216,7 @@ Output:
   -o FILE           the WAV file to write; "-" writes to standard output (not to a
                     terminal). A file is written whole or not at all: after an error no
                     partial file is left and an existing file keeps its old contents.
+                    A link is written through to its file; a read-only file is kept.
 
 Sound (the defaults are the window's):
   --wpm N           code speed, 1 to 100 words per minute (default 5)

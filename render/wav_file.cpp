@@ -8,6 +8,8 @@
 #include <csignal>
 #include <cstring>
 #include <fcntl.h>
+#include <filesystem>
+#include <optional>
 #include <stdexcept>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -114,10 +116,15 @@ WavOutput::WavOutput(const std::string& name) : Name(name) {
         Fd = STDOUT_FILENO;
         return;
     }
+    // A link is written through to its file; a read-only file is kept.
+    int error = 0;
+    const std::optional<std::filesystem::path> target = FileToReplace(name, error);
+    if (!target) ThrowCannotCreate(name, error);
+    Target = target->string();
     struct stat st {};
     // A folder cannot be replaced by a file; say so before any sound is made.
-    if (::stat(name.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) ThrowCannotCreate(name, EISDIR);
-    TempPath = name + ".XXXXXX";
+    if (::stat(Target.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) ThrowCannotCreate(name, EISDIR);
+    TempPath = Target + ".XXXXXX";
     Fd = ::mkstemp(TempPath.data());
     if (Fd < 0) {
         TempPath.clear();
@@ -142,7 +149,7 @@ void WavOutput::Commit() {
     const int fd = Fd;
     Fd = -1;
     if (::close(fd) != 0) ThrowCannotCreate(Name, errno);
-    if (::rename(TempPath.c_str(), Name.c_str()) != 0) ThrowCannotCreate(Name, errno);
+    if (::rename(TempPath.c_str(), Target.c_str()) != 0) ThrowCannotCreate(Name, errno);
     Committed = true;
     HavePendingTemp = 0;
 }

@@ -68,6 +68,7 @@ public:
 
 private:
     std::string Name;
+    std::string Target;  // the file Name stands for: a link's file, or Name itself
     std::string TempPath;
     int Fd = -1;
     bool Committed = false;

@@ -8,8 +8,10 @@ punctuation and amateur-radio style exchanges, up to long sentences and whole
 exchanges of about 200 characters.
 
 Only characters that Kelvo keys are used: letters, digits, space and
-. , ? / = -  (the keyer sends ':' ';' '+' '*' as procedure signals and '@' as a
-run of dits, so those never appear).  Call signs all begin with Q, a prefix no country issues, so
+. , ? / =  (the keyer sends ':' ';' '+' '*' as procedure signals and '@' as a
+run of dits, so those never appear; '-' is keyed as BT, so a phone number is
+written with a space, "555 0149").  The two operators of a contact always
+have different names.  Call signs all begin with Q, a prefix no country issues, so
 none of them belongs to a real station.
 
 The output depends only on SEED and the lists below: running the script again
@@ -27,7 +29,7 @@ SEED = 19440524
 
 TEXT_COUNT = 950
 TEXTS_PER_BLOCK = 100
-ALLOWED = re.compile(r"^[A-Za-z0-9 .,?/=-]+$")
+ALLOWED = re.compile(r"^[A-Za-z0-9 .,?/=]+$")
 
 # ---------------------------------------------------------------- word lists
 
@@ -664,7 +666,7 @@ class Gen:
                     r.randint(2, 4), r.randint(2, 5)),
                 "The glass is only 1/%d full." % r.randint(2, 4)))
         if k == "phone":
-            return "Call the %s on 555-01%02d." % (
+            return "Call the %s on 555 01%02d." % (
                 self.pick(("club", "office", "doctor", "shop", "station")),
                 r.randint(0, 99))
         if k == "freq":
@@ -756,6 +758,16 @@ class Gen:
                 "name": self.pick(RADIO_FEMALE if female else RADIO_MALE),
                 "female": female, "qth": self.pick(RADIO_CITIES)}
 
+    def two_ops(self):
+        """The two operators of a contact, never of the same name."""
+        a, b = self.op(), self.op()
+        if b["name"] == a["name"]:
+            # The next name of the list rather than another draw, so that
+            # every other text stays as it was.
+            names = RADIO_FEMALE if b["female"] else RADIO_MALE
+            b["name"] = names[(names.index(b["name"]) + 1) % len(names)]
+        return a, b
+
     def seg_rst(self):
         r = self.rst()
         return self.pick(("UR RST %s %s" % (r, r), "UR RST IS %s" % r,
@@ -801,7 +813,7 @@ class Gen:
 
     def radio_short(self):
         """One short transmission: a call, an answer or a single report."""
-        a, b = self.op(), self.op()
+        a, b = self.two_ops()
         x = self.r.random()
         if x < 0.3:
             c = a["call"]
@@ -819,7 +831,7 @@ class Gen:
 
     def over(self, lo, hi):
         """One transmission of a contact, sized to lo..hi characters."""
-        me, you = self.op(), self.op()
+        me, you = self.two_ops()
         stage = self.pick(("first", "first", "second", "last", "call"))
         head = "%s DE %s" % (you["call"], me["call"])
         if stage == "call":
@@ -872,7 +884,7 @@ class Gen:
 
     def exchange(self, lo, hi):
         """Both sides of an opening: CQ, the answer and the first report."""
-        a, b = self.op(), self.op()
+        a, b = self.two_ops()
         ca, cb = a["call"], b["call"]
         text = "CQ CQ DE %s %s K %s DE %s %s KN %s DE %s = %s = %s" % (
             ca, ca, ca, cb, cb, cb, ca, self.greet() + " TNX FER CALL",
@@ -1038,6 +1050,9 @@ def check(blocks):
         assert len(b) == want, (i, len(b))
     for t in texts:
         assert ALLOWED.match(t), t
+        thanked = re.search(r"TNX (\w+) FER RPT", t)
+        assert not (thanked and re.search(r"\b(NAME|OP)( HR)?( IS)? %s\b"
+                                          % thanked.group(1), t)), t
         assert t == t.strip() and "  " not in t, t
         assert len(t) <= 200, t
 

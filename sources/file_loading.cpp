@@ -16,7 +16,7 @@ namespace kelvo {
 namespace {
 
 // The file's text, its lines as in the file. UTF-8 is read as such and any other byte as its
-// Latin-1 character, so nothing is dropped.
+// Windows-1252 character, so nothing is dropped.
 QString LoadText(const QString& fileName) {
     const std::filesystem::path path(QFile::encodeName(fileName).toStdString());
     QStringList lines;

@@ -38,9 +38,9 @@ void TForm1::Button1Click() {
         for (const std::string& line : ReadTextLines(ResolveNoCase({}, place->BlockFile)))
             block << QString::fromStdString(line);
         Memo3->setPlainText(block.join(QLatin1Char('\n')));
-        const QStringList stored = MemoLines(Memo3);
-        // A short block gives an empty text, not an error.
-        AddMemoLine(Memo1, place->Line <= stored.size() ? stored[place->Line - 1] : QString());
+        // Counted in the file's own lines: the line store would split a text at a line separator
+        // and shift every later text of the block. A short block gives an empty text, not an error.
+        AddMemoLine(Memo1, place->Line <= block.size() ? block[place->Line - 1] : QString());
     }
     if (PracticeNumber < PracticeAdvanceLimit) {
         ++PracticeNumber;

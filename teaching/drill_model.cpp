@@ -159,10 +159,10 @@ void TDrillModel::ComputeStats() {
     MeanWeight /= n;
 }
 
-int TDrillModel::MasteryRating() const {
+std::int64_t TDrillModel::MasteryRating() const {
     const double rating =
         ((LearnedWeight - MeanWeight) * RatingPerWeight + FullRating) * CharsInUse / DrillAlphabetSize;
-    return static_cast<int>(RoundHalfEven(rating));
+    return static_cast<std::int64_t>(RoundHalfEven(rating));
 }
 
 char TDrillModel::CurrentChar() const {

@@ -7,6 +7,7 @@
 // The fields keep the names used across the program and are public: the chart and the rating
 // read them after the drill has stopped, and tests set up states directly.
 #include <array>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <utility>
@@ -64,7 +65,9 @@ public:
     void ComputeStats();
 
     // 100 when all 40 characters are in use and learned; uses the statistics as last computed.
-    int MasteryRating() const;
+    // 64 bits: a start count typed far beyond 40 and never clamped by a start of sending gives a
+    // rating far beyond 32 bits, and the learner sees the value the formula gives.
+    std::int64_t MasteryRating() const;
 
     // The character at CurrentIndex, as held in DrillOrder; '\0' when there is none yet.
     char CurrentChar() const;

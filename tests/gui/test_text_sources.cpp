@@ -154,6 +154,14 @@ private slots:
         QCOMPARE(errors->Messages, QStringList());
     }
 
+    // A line separator is a character of its text, not a line of the block.
+    void lineSeparatorStaysInsideItsText() {
+        test::WriteFile("P0", "one\xE2\x80\xA8" "still one\r\ntwo\r\n");
+        form->Edit1->setText(QStringLiteral("2"));
+        form->Button1->click();
+        QCOMPARE(TForm1::MemoText(form->Memo1), QStringLiteral("two"));
+    }
+
     void blockNameIgnoresLetterCase() {
         WriteBlock("p3", 3, 100);
         form->Edit1->setText(QStringLiteral("342"));
@@ -216,6 +224,21 @@ private slots:
             QCOMPARE(Memo1(*form), expected);
         }
         QCOMPARE(errors->Messages, QStringList());
+        // Every text sounds as it reads: "-" would be keyed as BT, and an operator who thanks the
+        // other by his own name reads as a slip.
+        const QRegularExpression thanked(QStringLiteral("TNX (\\w+) FER RPT"));
+        for (int block = 0; block <= 9; ++block) {
+            QFile file(QStringLiteral("P%1").arg(block));
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            for (const QByteArray& line : file.readAll().split('\n')) {
+                const QString text = QString::fromLatin1(line);
+                QVERIFY2(!text.contains(QLatin1Char('-')), qPrintable(text));
+                if (const QRegularExpressionMatch m = thanked.match(text); m.hasMatch()) {
+                    const QRegularExpression own(QStringLiteral("\\b(NAME|OP)( HR)?( IS)? %1\\b").arg(m.captured(1)));
+                    QVERIFY2(!own.match(text).hasMatch(), qPrintable(text));
+                }
+            }
+        }
     }
 
     // What the sources put into the send box is what goes out; a send ends the lock on teaching.

@@ -77,6 +77,15 @@ private slots:
         QCOMPARE(errors->Messages, QStringList());
     }
 
+    // The double of a typed number beyond half the 32-bit range is shown as it is, and refused.
+    void fastModeDoublesBeyond32Bits() {
+        form->CSpeedEdit->setText(QStringLiteral("1500000000"));
+        form->FastMode1->trigger();
+        QCOMPARE(form->CSpeedEdit->text(), QStringLiteral("3000000000"));
+        QCOMPARE(errors->Messages, QStringList{"'3000000000' is not a valid integer value"});
+        QCOMPARE(form->CodeSpeed, 5.0);
+    }
+
     void slowModeHalvesTheBox() {
         form->FastMode1->trigger();  // "10", labels "6" and "40"
         form->SlowMode1->trigger();
@@ -195,15 +204,41 @@ private slots:
         QCOMPARE(form->Timing.WordGap, before.WordGap);
     }
 
-    // The synthesizer cannot play a negative tone: SetSpeed refuses it and keeps the last one.
-    void negativeFrequencyNeverBecomesTheTone() {
-        form->Freqscrollbar->SetPosition(500);
-        QCOMPARE(form->ToneFreq, 500.0);
-        QCOMPARE(TypeIntoBox(form->Freqedit, QStringLiteral("-300")), 0);
-        QCOMPARE(form->Freqscrollbar->Position(), 500);
-        QCOMPARE(errors->Messages.size(), 1);
-        QVERIFY(errors->Messages.front().contains(QStringLiteral("-300")));
-        QCOMPARE(form->ToneFreq, 500.0);
+    // Keying cannot run backwards in time nor the synthesizer play a negative tone: SetSpeed
+    // refuses the value and keeps the last one and the timing in force.
+    void negativeValueIsRefused_data() {
+        QTest::addColumn<QString>("box");
+        QTest::addColumn<int>("position");  // the scrollbar's end, so Enter leaves the typed text
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("frequency") << "Freqedit" << 500 << "-300"
+                                   << "'-300' Hz is not a valid audio frequency: it cannot be negative";
+        QTest::newRow("code speed") << "CSpeedEdit" << 3 << "-5"
+                                    << "'-5' words per minute is not a valid speed: it cannot be negative";
+        QTest::newRow("character speed") << "SpeedEdit" << 12 << "-5"
+                                         << "'-5' words per minute is not a valid speed: it cannot be negative";
+    }
+    void negativeValueIsRefused() {
+        QFETCH(QString, box);
+        QFETCH(int, position);
+        QFETCH(QString, typed);
+        QFETCH(QString, message);
+        auto* edit = form->findChild<QLineEdit*>(box);
+        TScrollBar* bar = edit == form->CSpeedEdit  ? form->CspeedScrollbar
+                          : edit == form->SpeedEdit ? form->SpeedScrollBar
+                                                    : form->Freqscrollbar;
+        bar->SetPosition(position);
+        const double values[] = {form->CodeSpeed, form->CharSpeed, form->ToneFreq};
+        const KeyingTiming before = form->Timing;
+        QCOMPARE(TypeIntoBox(edit, typed), 0);
+        QCOMPARE(bar->Position(), position);
+        QCOMPARE(errors->Messages, QStringList{message});
+        QCOMPARE(form->CodeSpeed, values[0]);
+        QCOMPARE(form->CharSpeed, values[1]);
+        QCOMPARE(form->ToneFreq, values[2]);
+        QCOMPARE(form->Timing.DitTime, before.DitTime);
+        QCOMPARE(form->Timing.CharGap, before.CharGap);
+        QCOMPARE(form->Timing.WordGap, before.WordGap);
     }
 
     void lettersAndEnterLeaveEverything_data() {

@@ -136,7 +136,7 @@ TEST(RenderProgram, FileStandardInputAndStandardOutputGiveTheSameSound) {
     settings.Harmonics = 2;
     settings.SquareWave = true;
     settings.SampRate = 22050;
-    const std::string expected = ExpectedWav(DecodeUtf8OrLatin1(bytes), settings);
+    const std::string expected = ExpectedWav(DecodeUtf8OrWindows1252(bytes), settings);
 
     const auto with = [&](std::vector<std::string> more) {
         std::vector<std::string> args = settingArgs;

@@ -424,7 +424,7 @@ TEST(DrillModel, MasteryRating) {
         const char* name;
         int charsInUse;
         std::vector<double> weights;  // empty: no statistics computed since the program started
-        int rating;
+        std::int64_t rating;
     };
     const double learned = 1.0 - 0.2 - 0.2 - 0.2 - 0.2;  // level 0.2 as reached by answers
     const Case cases[] = {
@@ -437,6 +437,7 @@ TEST(DrillModel, MasteryRating) {
         {"never computed, 5", 5, {}, 16},
         {"12.5 to even", 4, {}, 12},
         {"37.5 to even", 12, {}, 38},
+        {"start count beyond 32 bits of rating", 2000000000, {}, 6250000000},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);

@@ -28,19 +28,25 @@ TEST(TextFile, SplitsOnCrLfAndCrLf) {
     EXPECT_EQ(SplitLines("\n\r"), (Lines{"", ""}));
 }
 
-TEST(TextFile, DecodesUtf8AndFallsBackToLatin1PerByte) {
-    EXPECT_EQ(DecodeUtf8OrLatin1("plain"), "plain");
-    EXPECT_EQ(DecodeUtf8OrLatin1("caf\xC3\xA9"), "caf\xC3\xA9");        // valid UTF-8 kept
-    EXPECT_EQ(DecodeUtf8OrLatin1("caf\xE9!"), "caf\xC3\xA9!");          // Latin-1 e-acute
-    EXPECT_EQ(DecodeUtf8OrLatin1("\xC3\xA9\xE9"), "\xC3\xA9\xC3\xA9");  // both in one text
-    EXPECT_EQ(DecodeUtf8OrLatin1("\xC0\xAF"), "\xC3\x80\xC2\xAF");      // overlong form is not UTF-8
+TEST(TextFile, DecodesUtf8AndFallsBackToWindows1252PerByte) {
+    EXPECT_EQ(DecodeUtf8OrWindows1252("plain"), "plain");
+    EXPECT_EQ(DecodeUtf8OrWindows1252("caf\xC3\xA9"), "caf\xC3\xA9");        // valid UTF-8 kept
+    EXPECT_EQ(DecodeUtf8OrWindows1252("caf\xE9!"), "caf\xC3\xA9!");          // single-byte e-acute
+    EXPECT_EQ(DecodeUtf8OrWindows1252("\xC3\xA9\xE9"), "\xC3\xA9\xC3\xA9");  // both in one text
+    EXPECT_EQ(DecodeUtf8OrWindows1252("\xC0\xAF"), "\xC3\x80\xC2\xAF");      // overlong form is not UTF-8
+    // Curly quotes, a dash and the euro sign, not control codes; an unassigned byte keeps its code.
+    EXPECT_EQ(DecodeUtf8OrWindows1252("\x93" "73\x94 \x96 5\x80\x81"),
+              "\xE2\x80\x9C" "73\xE2\x80\x9D \xE2\x80\x93 5\xE2\x82\xAC\xC2\x81");
+    EXPECT_EQ(DecodeUtf8OrWindows1252("\xEF\xBB\xBF" "1\r\n"), "1\r\n");                          // byte-order mark
+    EXPECT_EQ(DecodeUtf8OrWindows1252("1\xEF\xBB\xBF"), "1\xEF\xBB\xBF");                          // only at the start
 }
 
 TEST(TextFile, StepsThroughCodePoints) {
     struct { const char* text; char32_t code; std::size_t length; } cases[] = {
         {"A", U'A', 1},
         {"\xC3\xA9", 0xE9, 2},           // UTF-8 e-acute
-        {"\xE9!", 0xE9, 1},               // the Latin-1 byte itself
+        {"\xE9!", 0xE9, 1},               // the single byte itself
+        {"\x96", 0x2013, 1},              // a Windows-1252 dash
         {"\xD0\x96", 0x416, 2},          // Cyrillic Zhe
         {"\xF0\x9F\x98\x80", 0x1F600, 4},  // beyond 16 bits
         {"\xC0\xAF", 0xC0, 1},           // overlong form: not UTF-8
@@ -84,6 +90,31 @@ TEST(TextFile, FailedWriteKeepsTheOldFileAndReportsTheName) {
     fs::create_directory(dir.path() / "folder");
     EXPECT_THROW(WriteTextLines(dir.path() / "folder", {"x"}), EFileError);
     EXPECT_TRUE(fs::is_directory(dir.path() / "folder"));
+}
+
+TEST(TextFile, ReadOnlyFileIsKeptAndALinkIsWrittenThrough) {
+    TempDir dir;
+    const fs::path notes = dir.path() / "Notepad.txt";
+    WriteBytes(notes, "my notes\r\n");
+    fs::permissions(notes, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                    fs::perm_options::remove);
+    try {
+        WriteTextLines(notes, {"lost"});
+        ADD_FAILURE() << "no error";
+    } catch (const EFileError& e) {
+        EXPECT_EQ(std::string(e.what()), "Cannot create file " + notes.string());
+    }
+    EXPECT_EQ(ReadBytes(notes), "my notes\r\n");
+
+    fs::create_directory(dir.path() / "shared");
+    WriteBytes(dir.path() / "shared" / "settings", "old\r\n");
+    fs::create_symlink("shared/settings", dir.path() / "Kelvoinit.txt");
+    WriteTextLines(dir.path() / "Kelvoinit.txt", {"1", "5"});
+    EXPECT_TRUE(fs::is_symlink(dir.path() / "Kelvoinit.txt"));
+    EXPECT_EQ(ReadBytes(dir.path() / "shared" / "settings"), "1\r\n5\r\n");
+    EXPECT_EQ(dir.Names(), (std::vector<std::string>{"Kelvoinit.txt", "Notepad.txt", "shared"}));
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path() / "shared"), fs::directory_iterator{}), 1)
+        << "temporary file left";
 }
 
 TEST(TextFile, MissingFileCannotBeOpened) {

@@ -50,12 +50,18 @@ TEST(Timing, SpacesAddUpToTheStandardWord) {
     }
 }
 
-TEST(Timing, ZeroCodeSpeedIsADivisionByZero) {
-    try {
-        ComputeTiming(0, 14);
-        FAIL() << "no error";
-    } catch (const EMathError& e) {
-        EXPECT_STREQ(e.what(), "Floating point division by zero");
+TEST(Timing, ASpeedOfZeroIsADivisionByZero) {
+    struct { double code, chars; } cases[] = {
+        {0, 14},
+        {-5, 0},  // the Farnsworth branch: an infinite dit would never end
+    };
+    for (const auto& c : cases) {
+        try {
+            ComputeTiming(c.code, c.chars);
+            ADD_FAILURE() << "no error for " << c.code << " of " << c.chars;
+        } catch (const EMathError& e) {
+            EXPECT_STREQ(e.what(), "Floating point division by zero");
+        }
     }
 }
 

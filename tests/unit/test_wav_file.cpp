@@ -120,17 +120,32 @@ TEST(WavFile, OutputFileAppearsWholeOnlyOnCommit) {
     }
     EXPECT_EQ(FileBytes(target), (Bytes{'n', 'e', 'w'}));
     EXPECT_EQ(dir.Names(), std::vector<std::string>{"out.wav"});
+
+    // A link is written through: its file is replaced, the link stays.
+    fs::create_symlink("out.wav", dir.path() / "link.wav");
+    {
+        WavOutput out((dir.path() / "link.wav").string());
+        ASSERT_EQ(::write(out.fd(), "linked", 6), 6);
+        out.Commit();
+    }
+    EXPECT_TRUE(fs::is_symlink(dir.path() / "link.wav"));
+    EXPECT_EQ(FileBytes(target), (Bytes{'l', 'i', 'n', 'k', 'e', 'd'}));
+    EXPECT_EQ(dir.Names(), (std::vector<std::string>{"link.wav", "out.wav"}));
 }
 
 TEST(WavFile, OutputThatCannotBeCreated) {
     TempDir dir;
     fs::create_directory(dir.path() / "folder");
+    const fs::path kept = dir.path() / "kept.wav";
+    test::WriteBytes(kept, "kept");
+    fs::permissions(kept, fs::perms::owner_read);
     const struct {
         fs::path target;
         const char* reason;
     } cases[] = {
         {dir.path() / "folder", "Is a directory"},
         {dir.path() / "missing" / "x.wav", "No such file or directory"},
+        {kept, "Permission denied"},
     };
     for (const auto& c : cases) {
         try {
@@ -140,7 +155,8 @@ TEST(WavFile, OutputThatCannotBeCreated) {
             EXPECT_EQ(e.what(), "Cannot create file " + c.target.string() + ": " + c.reason);
         }
     }
-    EXPECT_EQ(dir.Names(), std::vector<std::string>{"folder"});
+    EXPECT_EQ(dir.Names(), (std::vector<std::string>{"folder", "kept.wav"}));
+    EXPECT_EQ(FileBytes(kept), (Bytes{'k', 'e', 'p', 't'}));
 }
 
 TEST(WavFile, WritesHeaderThenEverySample) {

@@ -20,6 +20,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QSpinBox>
+#include <QTextDocument>
 #include <QValueAxis>
 #include <QVBoxLayout>
 
@@ -361,9 +362,12 @@ int TForm1::ClientHeight() const { return height() - menuHeight_; }
 
 void TForm1::SetClientHeight(int height) { setFixedSize(DesignClientWidth, menuHeight_ + height); }
 
+// The characters as they stand in the box: the plain-text conversion would turn a no-break space
+// into a space and a line separator into a line break. Only the separator between the document's
+// paragraphs is a line end.
 QString TForm1::MemoText(const QPlainTextEdit* memo) {
-    QString text = memo->toPlainText();
-    text.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
+    QString text = memo->document()->toRawText();
+    text.replace(QChar::ParagraphSeparator, QStringLiteral("\r\n"));
     return text;
 }
 
@@ -375,7 +379,9 @@ void TForm1::SetMemoText(QPlainTextEdit* memo, const QString& text) {
     memo->setPlainText(plain);
 }
 
-QStringList TForm1::MemoLines(const QPlainTextEdit* memo) { return memo->toPlainText().split(QLatin1Char('\n')); }
+QStringList TForm1::MemoLines(const QPlainTextEdit* memo) {
+    return memo->document()->toRawText().split(QChar::ParagraphSeparator);
+}
 
 void TForm1::AddMemoLine(QPlainTextEdit* memo, const QString& line) {
     // An empty box holds one empty line, which the first added line takes over only when the

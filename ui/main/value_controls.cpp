@@ -67,7 +67,8 @@ void TForm1::FreqeditKeyPress(char32_t& Key) {
 // The mode is not consulted, so choosing it again doubles again.
 void TForm1::FastMode1Click() {
     FastMode = true;
-    CSpeedEdit->setText(QString::number(2 * BoxValue(CSpeedEdit)));
+    // In 64 bits: a typed 1,500,000,000 doubles to 3,000,000,000, which SetSpeed then refuses.
+    CSpeedEdit->setText(QString::number(2 * static_cast<qint64>(BoxValue(CSpeedEdit))));
     Label2->setText(QStringLiteral("6"));
     Label9->setText(QStringLiteral("40"));
     SetSpeed();

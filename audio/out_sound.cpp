@@ -60,13 +60,17 @@ void TOutSound::Initialize() {
     FInitStage = 2;
     Ring = std::make_unique<WaveBuffRing>(FBuffers, FBufferLength);
     FInitStage = 3;
-    TransferThread = std::make_unique<OutTransferThread>(*FilledSemaphore, FWaveOutHandle, *Ring);
+    TransferThread =
+        std::make_unique<OutTransferThread>(*FilledSemaphore, *FreeSemaphore, FWaveOutHandle, *Ring);
     FInitStage = 4;
 }
 
 void TOutSound::PutSample(SampleFrame frame) {
     if (FInitStage != 4) throw EOutSound(SampleBeforeThreadMessage);
-    if (FillIndex == 0) FreeSemaphore->acquire();  // the only place the producer waits
+    if (FillIndex == 0) {
+        FreeSemaphore->acquire();  // the only place the producer waits
+        RaiseTransferFailure();
+    }
     Ring->PutValue(FillIndex++, frame.Left);
     if (FChannels == 2) Ring->PutValue(FillIndex++, frame.Right);
     if (FillIndex == FBufferLength) Commit();
@@ -74,8 +78,19 @@ void TOutSound::PutSample(SampleFrame frame) {
 
 void TOutSound::Flush() {
     if (FillIndex == 0) return;  // an empty buffer is never queued
+    RaiseTransferFailure();
     for (std::int32_t index = FillIndex; index < FBufferLength; ++index) Ring->PutValue(index, 0);
     Commit();
+}
+
+// A buffer the device refused (it went away) ends the send here: the begun buffer is dropped and
+// its token given back, so the next send starts clean on whatever the device does by then.
+void TOutSound::RaiseTransferFailure() {
+    const WaveOutResult failure = TransferThread->TakeFailure();
+    if (failure == WaveOutNoError) return;
+    FillIndex = 0;
+    FreeSemaphore->release();
+    RaiseDeviceError(failure);
 }
 
 void TOutSound::Commit() {

@@ -5,6 +5,8 @@
 // own, at the highest scheduling priority the system grants, so that a committed buffer reaches
 // the device without waiting behind the user interface. It reads the device handle, which does
 // not change while it runs, takes the ring's head, and waits on the filled-buffer semaphore.
+// A buffer the device refuses is not lost: its free-buffer token goes back at once, and the
+// refusal waits in Failure until the owner takes it (TakeFailure) and reports it.
 #include "audio/wave_buff_ring.h"
 #include "platform/wave_out.h"
 
@@ -20,7 +22,8 @@ using BufferSemaphore = std::counting_semaphore<>;
 class OutTransferThread {
 public:
     // Starts the loop at once.
-    OutTransferThread(BufferSemaphore& filledSemaphore, HWaveOut deviceHandle, WaveBuffRing& ring);
+    OutTransferThread(BufferSemaphore& filledSemaphore, BufferSemaphore& freeSemaphore,
+                      HWaveOut deviceHandle, WaveBuffRing& ring);
     // Stops and joins.
     ~OutTransferThread();
     OutTransferThread(const OutTransferThread&) = delete;
@@ -30,15 +33,24 @@ public:
     // semaphore nor the ring. A thread woken from its wait leaves without taking a buffer.
     void Stop() noexcept;
 
+    // The device's code for the latest refused buffer, or 0; taking it clears it. Stored before
+    // the refused buffer's token is given back, so an owner that got that token sees it.
+    WaveOutResult TakeFailure() noexcept {
+        if (Failure.load(std::memory_order_acquire) == WaveOutNoError) return WaveOutNoError;
+        return Failure.exchange(WaveOutNoError, std::memory_order_acq_rel);
+    }
+
 private:
     // A guard error of the ring cannot happen while the semaphores count right; should it happen
     // anyway, noexcept ends the program rather than let a broken ring play on.
     void Execute() noexcept;
 
     BufferSemaphore& FilledSemaphore;
+    BufferSemaphore& FreeSemaphore;
     const HWaveOut DeviceHandle;
     WaveBuffRing& Ring;
     std::atomic<bool> Terminated{false};
+    std::atomic<WaveOutResult> Failure{WaveOutNoError};
     std::thread Thread;  // last: it starts once everything above is set
 };
 

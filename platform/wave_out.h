@@ -98,8 +98,12 @@ public:
     // returns; buffers queued afterwards play again.
     virtual WaveOutResult Reset() = 0;
     // Like Reset, then sends the close message and stops every thread of the device. No callback
-    // follows. The layer deletes the device afterwards, whatever the result.
+    // follows, and no queued buffer is read any more, whatever the result. The layer deletes the
+    // device afterwards unless it still runs (below).
     virtual WaveOutResult Close() = 0;
+    // True after a Close that could not stop the device's own audio thread: that thread may still
+    // call into the device object (never into the owner's buffers), so the object is left alive.
+    virtual bool StillRunning() const noexcept { return false; }
 
 protected:
     WaveOutDevice(WaveOutCallback callback, std::uintptr_t instance)

@@ -90,11 +90,15 @@ void TOutSound::RaiseTransferFailure() {
     if (failure == WaveOutNoError) return;
     FillIndex = 0;
     FreeSemaphore->release();
+    // What was committed before belongs to the failed send: it must not sound once the device is
+    // back.
+    TransferThread->DropCommitted(Commits);
     RaiseDeviceError(failure);
 }
 
 void TOutSound::Commit() {
     Ring->GetandMoveTail();
+    ++Commits;
     FilledSemaphore->release();
     FillIndex = 0;
 }
@@ -108,6 +112,7 @@ void TOutSound::Release(bool report) {
         // First, so that nothing queues to the device or takes from the ring any more.
         TransferThread.reset();
         FillIndex = 0;
+        Commits = 0;
         FInitStage = 3;  // no more samples: the thread is gone
     }
     if (FWaveOutHandle != nullptr) {

@@ -52,6 +52,10 @@ void OutTransferThread::Execute() noexcept {
         FilledSemaphore.acquire();
         if (Terminated.load()) break;
         WaveBuff& buffer = Ring.GetandMoveHead();
+        if (++Taken <= DropThrough.load(std::memory_order_acquire)) {
+            FreeSemaphore.release();
+            continue;
+        }
         // Each use is prepared afresh; unpreparing a fresh header does nothing.
         WaveOutUnprepareHeader(DeviceHandle, buffer.HeaderAddress(), sizeof(WaveHeader));
         WaveOutPrepareHeader(DeviceHandle, buffer.HeaderAddress(), sizeof(WaveHeader));

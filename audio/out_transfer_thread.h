@@ -6,11 +6,13 @@
 // the device without waiting behind the user interface. It reads the device handle, which does
 // not change while it runs, takes the ring's head, and waits on the filled-buffer semaphore.
 // A buffer the device refuses is not lost: its free-buffer token goes back at once, and the
-// refusal waits in Failure until the owner takes it (TakeFailure) and reports it.
+// refusal waits in Failure until the owner takes it (TakeFailure) and reports it. Buffers the
+// owner committed before it reported a failure are dropped, not played late (DropCommitted).
 #include "audio/wave_buff_ring.h"
 #include "platform/wave_out.h"
 
 #include <atomic>
+#include <cstdint>
 #include <semaphore>
 #include <thread>
 
@@ -39,6 +41,11 @@ public:
         if (Failure.load(std::memory_order_acquire) == WaveOutNoError) return WaveOutNoError;
         return Failure.exchange(WaveOutNoError, std::memory_order_acq_rel);
     }
+    // The buffers up to the `committed`-th committed since the start that the thread has not
+    // taken yet are not queued: their tokens go straight back.
+    void DropCommitted(std::uint64_t committed) noexcept {
+        DropThrough.store(committed, std::memory_order_release);
+    }
 
 private:
     // A guard error of the ring cannot happen while the semaphores count right; should it happen
@@ -51,6 +58,8 @@ private:
     WaveBuffRing& Ring;
     std::atomic<bool> Terminated{false};
     std::atomic<WaveOutResult> Failure{WaveOutNoError};
+    std::atomic<std::uint64_t> DropThrough{0};
+    std::uint64_t Taken = 0;  // the thread's own count of buffers taken
     std::thread Thread;  // last: it starts once everything above is set
 };
 

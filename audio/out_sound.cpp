@@ -84,16 +84,18 @@ void TOutSound::Flush() {
 }
 
 // A buffer the device refused (it went away) ends the send here: the begun buffer is dropped and
-// its token given back, so the next send starts clean on whatever the device does by then.
+// its token given back, so the next send starts clean on whatever the device does by then. What
+// was committed before belongs to the failed send: it is not played once the device is back, and
+// a refusal of it is not reported again.
 void TOutSound::RaiseTransferFailure() {
-    const WaveOutResult failure = TransferThread->TakeFailure();
-    if (failure == WaveOutNoError) return;
+    const OutTransferThread::TFailure failure = TransferThread->TakeFailure();
+    if (failure.Code == WaveOutNoError) return;
+    if (static_cast<std::int32_t>(failure.Buffer - ReportedThrough) <= 0) return;
     FillIndex = 0;
     FreeSemaphore->release();
-    // What was committed before belongs to the failed send: it must not sound once the device is
-    // back.
+    ReportedThrough = static_cast<std::uint32_t>(Commits);
     TransferThread->DropCommitted(Commits);
-    RaiseDeviceError(failure);
+    RaiseDeviceError(failure.Code);
 }
 
 void TOutSound::Commit() {
@@ -113,6 +115,7 @@ void TOutSound::Release(bool report) {
         TransferThread.reset();
         FillIndex = 0;
         Commits = 0;
+        ReportedThrough = 0;
         FInitStage = 3;  // no more samples: the thread is gone
     }
     if (FWaveOutHandle != nullptr) {

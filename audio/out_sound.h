@@ -107,6 +107,7 @@ private:
     std::unique_ptr<WaveBuffRing> Ring;
     std::int32_t FillIndex = 0;  // values in the tail buffer; 0: no buffer begun
     std::uint64_t Commits = 0;   // buffers committed to the running transfer thread
+    std::uint32_t ReportedThrough = 0;  // buffers up to here belong to a failure already raised
     std::unique_ptr<OutTransferThread> TransferThread;
     std::uint8_t FInitStage = 0;
     char ErrorText[WaveOutErrorTextLength] = {};

@@ -65,7 +65,8 @@ void OutTransferThread::Execute() noexcept {
         if (result != WaveOutNoError) {
             // No done callback comes for a refused buffer: its token goes back here, after the
             // failure is visible, or the producer would wait for ever.
-            Failure.store(result, std::memory_order_release);
+            const std::uint64_t failure = std::uint64_t(std::uint32_t(Taken)) << 32 | std::uint32_t(result);
+            Failure.store(failure, std::memory_order_release);
             FreeSemaphore.release();
         }
     }

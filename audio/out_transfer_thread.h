@@ -35,11 +35,19 @@ public:
     // semaphore nor the ring. A thread woken from its wait leaves without taking a buffer.
     void Stop() noexcept;
 
-    // The device's code for the latest refused buffer, or 0; taking it clears it. Stored before
-    // the refused buffer's token is given back, so an owner that got that token sees it.
-    WaveOutResult TakeFailure() noexcept {
-        if (Failure.load(std::memory_order_acquire) == WaveOutNoError) return WaveOutNoError;
-        return Failure.exchange(WaveOutNoError, std::memory_order_acq_rel);
+    // The device's refusal of a buffer: its code, and which buffer it was (counted from 1 in
+    // commit order, modulo 2^32).
+    struct TFailure {
+        WaveOutResult Code = WaveOutNoError;
+        std::uint32_t Buffer = 0;
+    };
+    // The latest refusal, or Code 0; taking it clears it. Stored before the refused buffer's
+    // token is given back, so an owner that got that token sees it.
+    TFailure TakeFailure() noexcept {
+        if (Failure.load(std::memory_order_acquire) == 0) return {};
+        const std::uint64_t taken = Failure.exchange(0, std::memory_order_acq_rel);
+        return {static_cast<WaveOutResult>(static_cast<std::uint32_t>(taken)),
+                static_cast<std::uint32_t>(taken >> 32)};
     }
     // The buffers up to the `committed`-th committed since the start that the thread has not
     // taken yet are not queued: their tokens go straight back.
@@ -57,7 +65,7 @@ private:
     const HWaveOut DeviceHandle;
     WaveBuffRing& Ring;
     std::atomic<bool> Terminated{false};
-    std::atomic<WaveOutResult> Failure{WaveOutNoError};
+    std::atomic<std::uint64_t> Failure{0};  // buffer number << 32 | code as 32 bits; 0: none
     std::atomic<std::uint64_t> DropThrough{0};
     std::uint64_t Taken = 0;  // the thread's own count of buffers taken
     std::thread Thread;  // last: it starts once everything above is set

@@ -154,6 +154,7 @@ WaveOutResult WaveOutUnprepareHeader(HWaveOut handle, WaveHeader* header, std::s
 WaveOutResult WaveOutWrite(HWaveOut handle, WaveHeader* header, std::size_t headerSize);
 WaveOutResult WaveOutReset(HWaveOut handle);
 // Releases the handle whatever the result; a non-zero result reports a fault met while closing.
+// Afterwards no buffer of the caller is read and no callback comes, so the buffers may be freed.
 WaveOutResult WaveOutClose(HWaveOut handle);
 // Copies the text for `code`, cut to size − 1 characters and zero-terminated, into `text`.
 WaveOutResult WaveOutGetErrorText(WaveOutResult code, char* text, std::size_t size);

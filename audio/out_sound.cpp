@@ -60,13 +60,17 @@ void TOutSound::Initialize() {
     FInitStage = 2;
     Ring = std::make_unique<WaveBuffRing>(FBuffers, FBufferLength);
     FInitStage = 3;
-    TransferThread = std::make_unique<OutTransferThread>(*FilledSemaphore, FWaveOutHandle, *Ring);
+    TransferThread =
+        std::make_unique<OutTransferThread>(*FilledSemaphore, *FreeSemaphore, FWaveOutHandle, *Ring);
     FInitStage = 4;
 }
 
 void TOutSound::PutSample(SampleFrame frame) {
     if (FInitStage != 4) throw EOutSound(SampleBeforeThreadMessage);
-    if (FillIndex == 0) FreeSemaphore->acquire();  // the only place the producer waits
+    if (FillIndex == 0) {
+        FreeSemaphore->acquire();  // the only place the producer waits
+        RaiseTransferFailure();
+    }
     Ring->PutValue(FillIndex++, frame.Left);
     if (FChannels == 2) Ring->PutValue(FillIndex++, frame.Right);
     if (FillIndex == FBufferLength) Commit();
@@ -74,12 +78,29 @@ void TOutSound::PutSample(SampleFrame frame) {
 
 void TOutSound::Flush() {
     if (FillIndex == 0) return;  // an empty buffer is never queued
+    RaiseTransferFailure();
     for (std::int32_t index = FillIndex; index < FBufferLength; ++index) Ring->PutValue(index, 0);
     Commit();
 }
 
+// A buffer the device refused (it went away) ends the send here: the begun buffer is dropped and
+// its token given back, so the next send starts clean on whatever the device does by then. What
+// was committed before belongs to the failed send: it is not played once the device is back, and
+// a refusal of it is not reported again.
+void TOutSound::RaiseTransferFailure() {
+    const OutTransferThread::TFailure failure = TransferThread->TakeFailure();
+    if (failure.Code == WaveOutNoError) return;
+    if (static_cast<std::int32_t>(failure.Buffer - ReportedThrough) <= 0) return;
+    FillIndex = 0;
+    FreeSemaphore->release();
+    ReportedThrough = static_cast<std::uint32_t>(Commits);
+    TransferThread->DropCommitted(Commits);
+    RaiseDeviceError(failure.Code);
+}
+
 void TOutSound::Commit() {
     Ring->GetandMoveTail();
+    ++Commits;
     FilledSemaphore->release();
     FillIndex = 0;
 }
@@ -93,6 +114,8 @@ void TOutSound::Release(bool report) {
         // First, so that nothing queues to the device or takes from the ring any more.
         TransferThread.reset();
         FillIndex = 0;
+        Commits = 0;
+        ReportedThrough = 0;
         FInitStage = 3;  // no more samples: the thread is gone
     }
     if (FWaveOutHandle != nullptr) {

@@ -76,9 +76,11 @@ public:
     // (stage stays 1).
     void Initialize();
     // Appends one frame; waits only when it starts a buffer while all are in use. A full buffer
-    // is committed to the device.
+    // is committed to the device. When the device refused a buffer since the last call that
+    // started one (it went away), raises EOutSound with the device's error text instead.
     void PutSample(SampleFrame frame);
     // Completes a partly filled buffer with silence and commits it; nothing when none is begun.
+    // A refusal of the device is raised as in PutSample, and the begun buffer is dropped.
     void Flush();
     // Stops the thread, resets and closes the device and frees everything: InitStage 0 again.
     // A failing reset or close raises EOutSound with the device's error text and leaves the rest
@@ -88,6 +90,7 @@ public:
 private:
     void SetProperty(std::int32_t& property, std::int32_t value);
     void Commit();
+    void RaiseTransferFailure();
     void Release(bool report);
     [[noreturn]] void RaiseDeviceError(WaveOutResult code);
     WaveFormat Format() const;
@@ -103,6 +106,8 @@ private:
     std::unique_ptr<BufferSemaphore> FilledSemaphore;  // committed buffers not yet taken
     std::unique_ptr<WaveBuffRing> Ring;
     std::int32_t FillIndex = 0;  // values in the tail buffer; 0: no buffer begun
+    std::uint64_t Commits = 0;   // buffers committed to the running transfer thread
+    std::uint32_t ReportedThrough = 0;  // buffers up to here belong to a failure already raised
     std::unique_ptr<OutTransferThread> TransferThread;
     std::uint8_t FInitStage = 0;
     char ErrorText[WaveOutErrorTextLength] = {};

@@ -120,8 +120,11 @@ WaveOutResult WaveOutReset(HWaveOut handle) {
 
 WaveOutResult WaveOutClose(HWaveOut handle) {
     if (handle == nullptr) return WaveOutErrorInvalidHandle;
-    const std::unique_ptr<WaveOutDevice> owned(handle);
-    return owned->Close();
+    std::unique_ptr<WaveOutDevice> owned(handle);
+    const WaveOutResult result = owned->Close();
+    // A leak of one small object is the price of a device thread that would not stop.
+    if (owned->StillRunning()) static_cast<void>(owned.release());
+    return result;
 }
 
 WaveOutResult WaveOutGetErrorText(WaveOutResult code, char* text, std::size_t size) {

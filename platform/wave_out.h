@@ -98,8 +98,12 @@ public:
     // returns; buffers queued afterwards play again.
     virtual WaveOutResult Reset() = 0;
     // Like Reset, then sends the close message and stops every thread of the device. No callback
-    // follows. The layer deletes the device afterwards, whatever the result.
+    // follows, and no queued buffer is read any more, whatever the result. The layer deletes the
+    // device afterwards unless it still runs (below).
     virtual WaveOutResult Close() = 0;
+    // True after a Close that could not stop the device's own audio thread: that thread may still
+    // call into the device object (never into the owner's buffers), so the object is left alive.
+    virtual bool StillRunning() const noexcept { return false; }
 
 protected:
     WaveOutDevice(WaveOutCallback callback, std::uintptr_t instance)
@@ -150,6 +154,7 @@ WaveOutResult WaveOutUnprepareHeader(HWaveOut handle, WaveHeader* header, std::s
 WaveOutResult WaveOutWrite(HWaveOut handle, WaveHeader* header, std::size_t headerSize);
 WaveOutResult WaveOutReset(HWaveOut handle);
 // Releases the handle whatever the result; a non-zero result reports a fault met while closing.
+// Afterwards no buffer of the caller is read and no callback comes, so the buffers may be freed.
 WaveOutResult WaveOutClose(HWaveOut handle);
 // Copies the text for `code`, cut to size − 1 characters and zero-terminated, into `text`.
 WaveOutResult WaveOutGetErrorText(WaveOutResult code, char* text, std::size_t size);

@@ -107,6 +107,20 @@ void WaveOutCapture::FailClose(WaveOutResult code) {
     CloseFailure = code;
 }
 
+void WaveOutCapture::Lose(WaveOutResult code) {
+    {
+        std::lock_guard lock(Mutex);
+        WriteFailure = code;
+    }
+    ReturnAll(nullptr);
+}
+
+void WaveOutCapture::LoseAfter(std::size_t count, WaveOutResult code) {
+    std::lock_guard lock(Mutex);
+    LoseAt = count;
+    LoseCode = code;
+}
+
 WaveOutResult WaveOutCapture::Query(int, const WaveFormat& format) {
     std::lock_guard lock(Mutex);
     Format = format;
@@ -136,12 +150,15 @@ std::string WaveOutCapture::ErrorText(WaveOutResult code) const {
 WaveOutResult WaveOutCapture::Write(Device& device, WaveHeader& header) {
     const auto* data = static_cast<const std::int16_t*>(header.Data);
     const std::size_t values = header.BufferLength / sizeof(std::int16_t);
+    bool lost = false;
     if (Mode == Completion::AtOnce) {
         std::lock_guard deliver(DeliverMutex);
         {
             std::lock_guard lock(Mutex);
+            if (WriteFailure != WaveOutNoError) return WriteFailure;
             Recorded.insert(Recorded.end(), data, data + values);
-            ++Queued;
+            lost = ++Queued == LoseAt;
+            if (lost) WriteFailure = LoseCode;
         }
         device.Complete(header);
         Changed.notify_all();
@@ -149,14 +166,17 @@ WaveOutResult WaveOutCapture::Write(Device& device, WaveHeader& header) {
     }
     {
         std::lock_guard lock(Mutex);
+        if (WriteFailure != WaveOutNoError) return WriteFailure;
         Recorded.insert(Recorded.end(), data, data + values);
-        ++Queued;
+        lost = ++Queued == LoseAt;
+        if (lost) WriteFailure = LoseCode;
         // Back to back: a buffer starts when the one before it ends, or now if the device is idle.
         const auto playTime = std::chrono::duration_cast<std::chrono::steady_clock::duration>(
             std::chrono::duration<double>(double(header.BufferLength) / device.Format.AvgBytesPerSec));
         LastDue = std::max(LastDue, std::chrono::steady_clock::now()) + playTime;
         Pending.push_back({&device, &header, LastDue});
     }
+    if (lost) ReturnAll(nullptr);
     Changed.notify_all();
     return WaveOutNoError;
 }
@@ -166,34 +186,34 @@ WaveOutResult WaveOutCapture::Reset(Device& device) {
         std::lock_guard lock(Mutex);
         if (ResetFailure != WaveOutNoError) return ResetFailure;
     }
-    ReturnAll(device);
+    ReturnAll(&device);
     return WaveOutNoError;
 }
 
 WaveOutResult WaveOutCapture::Close(Device& device) {
-    ReturnAll(device);
+    ReturnAll(&device);
     device.Send(WaveOutCloseMessage);
     std::lock_guard lock(Mutex);
     --OpenDevices;
     return CloseFailure;
 }
 
-void WaveOutCapture::ReturnAll(Device& device) {
+void WaveOutCapture::ReturnAll(Device* device) {
     std::lock_guard deliver(DeliverMutex);
-    std::vector<WaveHeader*> returned;
+    std::vector<Entry> returned;
     {
         std::lock_guard lock(Mutex);
         for (auto it = Pending.begin(); it != Pending.end();) {
-            if (it->Owner != &device) {
+            if (device != nullptr && it->Owner != device) {
                 ++it;
                 continue;
             }
-            returned.push_back(it->Header);
+            returned.push_back(*it);
             it = Pending.erase(it);
         }
         LastDue = Pending.empty() ? std::chrono::steady_clock::time_point{} : Pending.back().Due;
     }
-    for (WaveHeader* header : returned) device.Complete(*header);
+    for (const Entry& entry : returned) entry.Owner->Complete(*entry.Header);
     Changed.notify_all();
 }
 

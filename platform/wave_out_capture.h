@@ -1,7 +1,8 @@
 #pragma once
 // A wave output device for tests: it plays nothing, records every queued sample in queue order,
 // and reports buffers done in one of three ways (at once, after their play time, or when the test
-// releases them). It can be told to fail its operations with a given code.
+// releases them). It can be told to fail its operations with a given code, and to go away the way a
+// sound server does: every buffer it holds comes back as done, and every later write fails.
 //
 // Threads: every member may be called from any thread. Done callbacks run
 // - AtOnce: on the thread that queued the buffer, inside WaveOutWrite;
@@ -55,6 +56,12 @@ public:
     void FailOpen(WaveOutResult code);
     void FailReset(WaveOutResult code);
     void FailClose(WaveOutResult code);
+    // Goes away now: every pending buffer is reported done (on this thread) and every later write
+    // returns `code`, until Lose(0) brings it back.
+    void Lose(WaveOutResult code);
+    // Goes away the same way by itself, right after the `count`-th buffer since creation has been
+    // queued (that one is accepted, and handed back with the others).
+    void LoseAfter(std::size_t count, WaveOutResult code);
 
     WaveOutResult Query(int device, const WaveFormat& format) override;
     WaveOutResult Open(std::unique_ptr<WaveOutDevice>& out, int device, const WaveFormat& format,
@@ -73,7 +80,8 @@ private:
     WaveOutResult Write(Device& device, WaveHeader& header);
     WaveOutResult Reset(Device& device);
     WaveOutResult Close(Device& device);
-    void ReturnAll(Device& device);
+    // Reports done every pending buffer of `device`, or of every device when it is nullptr.
+    void ReturnAll(Device* device);
     void TimingLoop();
 
     const Completion Mode;
@@ -92,6 +100,9 @@ private:
     WaveOutResult OpenFailure = 0;
     WaveOutResult ResetFailure = 0;
     WaveOutResult CloseFailure = 0;
+    WaveOutResult WriteFailure = 0;
+    std::size_t LoseAt = 0;  // 0: never
+    WaveOutResult LoseCode = 0;
     bool Stopping = false;
     std::thread Timing;  // PlayTime only
 };

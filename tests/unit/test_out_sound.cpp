@@ -259,6 +259,66 @@ TEST_F(OutSoundTest, FourthBufferWaitsOnAStalledDeviceUntilOneIsPlayed) {
     EXPECT_EQ(Capture->OpenCount(), 0);
 }
 
+// With one buffer every token passes through the device, so the order is exact: the buffer
+// queued before the loss comes back as done, the next one is refused (its token comes back with
+// the failure), and the start of the one after that reports it, once.
+TEST_F(OutSoundTest, ADeviceThatGoesAwayEndsTheStreamWithItsErrorAndKeepsEveryToken) {
+    Sound.reset();
+    Use(Completion::Stalled);
+    Sound = std::make_unique<TOutSound>();
+    Sound->SetBuffers(1);
+    Sound->SetBufferLength(4);
+    Sound->Initialize();
+    const auto putBuffer = [&](std::int16_t value) {
+        for (int i = 0; i < 4; ++i) Sound->PutSample({value, value});
+    };
+    putBuffer(1);
+    ASSERT_TRUE(Capture->WaitForQueued(1, Patience));
+    Capture->Lose(77);
+    EXPECT_EQ(Capture->PendingCount(), 0u);
+    putBuffer(2);  // refused by the device
+    EXPECT_EQ(Raised([&] { Sound->PutSample({3, 3}); }), "Capture device failure 77.");
+
+    // Back again: the same component plays on, and the one token is still there, exactly once.
+    Capture->Lose(0);
+    putBuffer(4);
+    ASSERT_TRUE(Capture->WaitForQueued(2, Patience));
+    EXPECT_EQ(Capture->Samples(), (std::vector<std::int16_t>{1, 1, 1, 1, 4, 4, 4, 4}));
+    auto next = std::async(std::launch::async, [&] { Sound->PutSample({5, 5}); });
+    EXPECT_EQ(next.wait_for(200ms), std::future_status::timeout);
+    EXPECT_EQ(Capture->Release(1), 1u);
+    ASSERT_EQ(next.wait_for(Patience), std::future_status::ready);
+    next.get();
+}
+
+// The freeze this guards against: a producer waiting for a fourth buffer while the device holds
+// three that it will never play. The loss hands them back, and the producer reports the failure
+// within the three buffers those tokens allow.
+TEST_F(OutSoundTest, AProducerWaitingOnADeviceThatGoesAwayIsReleasedAndReportsIt) {
+    Sound.reset();
+    Use(Completion::Stalled);
+    Sound = std::make_unique<TOutSound>();
+    Sound->SetBufferLength(4);
+    Sound->Initialize();
+    for (int i = 0; i < 3 * 4; ++i) Sound->PutSample({1, 1});
+    ASSERT_TRUE(Capture->WaitForQueued(3, Patience));
+    auto producer = std::async(std::launch::async, [&] {
+        for (int sample = 0; sample <= 3 * 4; ++sample) {
+            const std::string message = Raised([&] { Sound->PutSample({2, 2}); });
+            if (!message.empty()) return std::make_pair(sample, message);
+        }
+        return std::make_pair(-1, std::string());
+    });
+    EXPECT_EQ(producer.wait_for(200ms), std::future_status::timeout);  // waits for a token
+    Capture->Lose(WaveOutErrorBadDeviceId);
+    ASSERT_EQ(producer.wait_for(Patience), std::future_status::ready);
+    const auto [sample, message] = producer.get();
+    EXPECT_EQ(message, "The sound output device number is out of range.");
+    EXPECT_GE(sample, 4);      // the first buffer after the loss is accepted for writing
+    EXPECT_EQ(sample % 4, 0);  // reported where a buffer begins
+    EXPECT_EQ(Capture->PendingCount(), 0u);
+}
+
 TEST_F(OutSoundTest, DestructionWhileTheThreadWaitsEndsAndReleasesTheDevice) {
     Sound->Initialize();
     Sound.reset();

@@ -107,6 +107,34 @@ TEST_F(WaveOutCaptureTest, ResetAndCloseHandBackEveryQueuedBufferOnce) {
     }
 }
 
+// Going away, by itself after a count of buffers or on demand: what was held comes back as done,
+// and writes fail until the device is back.
+TEST_F(WaveOutCaptureTest, ALostDeviceHandsBackWhatItHeldAndRefusesWritesUntilItIsBack) {
+    Open(Completion::Stalled);
+    Capture->LoseAfter(2, 66);
+    Queue(0);
+    EXPECT_EQ(Capture->PendingCount(), 1u);
+    Queue(1);  // the second is accepted, then everything is handed back
+    EXPECT_EQ(Capture->PendingCount(), 0u);
+    EXPECT_EQ(Headers[0].Flags, WaveHeaderPrepared | WaveHeaderDone);
+    EXPECT_EQ(WaveOutWrite(Handle, &Headers[0], sizeof(WaveHeader)), 66);
+    EXPECT_EQ(Headers[0].Flags, WaveHeaderPrepared);  // not queued, and not done again
+    EXPECT_EQ(Capture->QueuedCount(), 2u);
+
+    Capture->Lose(0);
+    Queue(0);
+    EXPECT_EQ(Capture->PendingCount(), 1u);
+    Capture->Lose(5);
+    EXPECT_EQ(Capture->PendingCount(), 0u);
+    EXPECT_EQ(WaveOutWrite(Handle, &Headers[1], sizeof(WaveHeader)), 5);
+    using M = std::vector<std::pair<std::uint32_t, std::uintptr_t>>;
+    EXPECT_EQ(Listener.Messages, (M{{WaveOutOpenMessage, 0},
+                                    {WaveOutDoneMessage, Address(0)},
+                                    {WaveOutDoneMessage, Address(1)},
+                                    {WaveOutDoneMessage, Address(0)}}));
+    EXPECT_EQ(Capture->Samples(), (std::vector<std::int16_t>{1, 2, 11, 12, 1, 2}));
+}
+
 TEST_F(WaveOutCaptureTest, ABufferMustBePreparedBeforeItIsQueued) {
     Open(Completion::AtOnce);
     EXPECT_EQ(WaveOutWrite(Handle, &Headers[0], sizeof(WaveHeader)), WaveOutErrorUnprepared);

@@ -3,6 +3,7 @@
 #include "platform/guard.h"
 
 #include <QKeyEvent>
+#include <QSignalBlocker>
 
 namespace kelvo {
 
@@ -17,7 +18,19 @@ TScrollBar::TScrollBar(int min, int max, int position, QWidget* parent) : QScrol
     setPageStep(1);
     setValue(position);
     // Connected after the design position is in place, so building the window runs no handler.
-    connect(this, &QScrollBar::valueChanged, this, &TScrollBar::Change);
+    // SetPosition keeps this signal quiet; what still arrives here is the user's own move.
+    connect(this, &QScrollBar::valueChanged, this, [this] {
+        if (OnChange) RunGuarded(OnChange);
+    });
+}
+
+void TScrollBar::SetPosition(int position) {
+    const int before = value();
+    {
+        const QSignalBlocker quiet(this);
+        setValue(position);
+    }
+    if (value() != before && OnChange) OnChange();
 }
 
 TTimer::TTimer(int intervalMs, QObject* parent) : QObject(parent) {

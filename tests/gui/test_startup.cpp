@@ -112,7 +112,11 @@ private slots:
 
     void scrollbarClampsAndSignalsOnlyOnChange() {
         int changes = 0;
-        connect(form->Freqscrollbar, &TScrollBar::Change, [&] { ++changes; });
+        const auto handler = form->Freqscrollbar->OnChange;
+        form->Freqscrollbar->OnChange = [&] {
+            ++changes;
+            handler();
+        };
         form->Freqscrollbar->SetPosition(800);  // unchanged
         QCOMPARE(changes, 0);
         form->Freqscrollbar->SetPosition(5000);
@@ -149,7 +153,7 @@ private slots:
             }
         });
         form->CSpeedEdit->setText(QStringLiteral("abc"));
-        form->SpeedScrollBar->SetPosition(20);
+        form->SpeedScrollBar->setSliderPosition(20);  // the user drags it
         QCOMPARE(boxes, 1);
         QCOMPARE(title, QStringLiteral("KORVAL morse tester"));
         QCOMPARE(text, QStringLiteral("'abc' is not a valid integer value"));
@@ -168,7 +172,7 @@ private slots:
         test::ErrorRecorder errors;
         const KeyingTiming before = form->Timing;
         form->CSpeedEdit->setText(QStringLiteral("0"));
-        form->Freqscrollbar->SetPosition(700);
+        form->Freqscrollbar->setSliderPosition(700);
         QCOMPARE(errors.Messages, QStringList{"Floating point division by zero"});
         QCOMPARE(form->CodeSpeed, 0.0);
         QCOMPARE(form->ToneFreq, 700.0);
@@ -180,7 +184,7 @@ private slots:
     void negativeFrequencyIsRefusedAndTheToneKept() {
         test::ErrorRecorder errors;
         form->Freqedit->setText(QStringLiteral("-300"));
-        form->SpeedScrollBar->SetPosition(20);
+        form->SpeedScrollBar->setSliderPosition(20);
         QCOMPARE(errors.Messages.size(), 1);
         QVERIFY(errors.Messages.front().contains(QStringLiteral("-300")));
         QCOMPARE(form->ToneFreq, 800.0);
@@ -205,7 +209,7 @@ private slots:
         QCOMPARE(form->ClientHeight(), DesignClientHeight - ChartPanelHeight);  // done before the device
         // A tone now fails with the device's error, and a speed change with a conversion error.
         QVERIFY_THROWS_EXCEPTION(EOutSound, form->PlayNote(800, 0.1, 20000));
-        form->SpeedScrollBar->SetPosition(20);
+        form->SpeedScrollBar->setSliderPosition(20);
         QCOMPARE(errors.Messages.back(), QStringLiteral("'' is not a valid integer value"));
         form.reset();
         test::UseCaptureDevice();

@@ -303,9 +303,9 @@ void TForm1::ConnectHandlers() {
     };
     on(CheckBox1, &QCheckBox::toggled, &TForm1::CheckBox1Click);
     on(CheckBox2, &QCheckBox::toggled, &TForm1::CheckBox2Click);
-    on(CspeedScrollbar, &TScrollBar::Change, &TForm1::CspeedScrollbarChange);
-    on(SpeedScrollBar, &TScrollBar::Change, &TForm1::SpeedScrollBarChange);
-    on(Freqscrollbar, &TScrollBar::Change, &TForm1::FreqscrollbarChange);
+    CspeedScrollbar->OnChange = [this] { CspeedScrollbarChange(); };
+    SpeedScrollBar->OnChange = [this] { SpeedScrollBarChange(); };
+    Freqscrollbar->OnChange = [this] { FreqscrollbarChange(); };
     on(SpinEdit3, &QSpinBox::textChanged, &TForm1::SpinEdit3Change);
     on(CheckBox3, &QCheckBox::toggled, &TForm1::SpinEdit3Change);
     on(Button4, &QPushButton::clicked, &TForm1::Button4Click);

@@ -249,8 +249,8 @@ private:
 
     int menuHeight_ = 0;
     bool centred_ = false;
-    // Set once the window has been closed, so that a send waiting in its pause ends as well
-    // instead of keeping the program alive with no window to unpause it from.
+    // Set once the window has been closed: the note being played stops at its next sample, and a
+    // send waiting in its pause ends as well instead of keeping the program alive with no window.
     bool closing_ = false;
 };
 

@@ -67,7 +67,8 @@ struct TCharMessage {
 };
 
 // The application object. Its message hook sees each typed character exactly once, before the
-// widget it is typed into, in every window; the hook never consumes it.
+// widget it is typed into, in every window; the hook never consumes it. Keys that type no
+// character (Tab, Delete, combinations with Ctrl, Alt or Meta) never reach it.
 class TApplication : public QApplication {
     Q_OBJECT
 public:

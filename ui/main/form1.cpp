@@ -73,7 +73,7 @@ QPlainTextEdit* Memo(QWidget* parent, const char* name, const char* hint = "") {
 
 TForm1::TForm1() {
     setObjectName(QStringLiteral("Form1"));
-    setWindowTitle(QStringLiteral("Kelvo - Morse code by ear - de KV0LO - version 1.0 - 2026-12-11"));
+    setWindowTitle(QStringLiteral("Kelvo - Morse code by ear - de Q0KVL - version 1.0 - 2026-12-11"));
     BuildLayout();
     BuildMenu();
     menuHeight_ = menuBar()->sizeHint().height();

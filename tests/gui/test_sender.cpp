@@ -4,6 +4,7 @@
 
 #include <QCheckBox>
 #include <QLineEdit>
+#include <QLocale>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSpinBox>
@@ -75,6 +76,27 @@ private slots:
         QVERIFY(form->Sendbutton->isEnabled());
         QVERIFY(form->LoadFile->isEnabled());
         QVERIFY(form->Kelvobutton->isEnabled());
+    }
+
+    // The window built under a locale with digits of its own still reads its boxes and plays.
+    void sendsUnderEveryLocale_data() {
+        QTest::addColumn<QString>("locale");
+        QTest::newRow("Arabic (Egypt)") << "ar_EG";
+        QTest::newRow("Persian") << "fa_IR";
+        QTest::newRow("Bengali") << "bn_BD";
+        QTest::newRow("German") << "de_DE";
+    }
+    void sendsUnderEveryLocale() {
+        QFETCH(QString, locale);
+        test::ErrorRecorder errors;
+        QLocale::setDefault(QLocale(locale));
+        form = std::make_unique<TForm1>();
+        test::KeyAt20Wpm(*form);
+        TForm1::SetMemoText(form->Memo1, QStringLiteral("E"));
+        form->Sendbutton->click();
+        QLocale::setDefault(QLocale::c());
+        QCOMPARE(errors.Messages, QStringList());
+        CompareSent(Expected(*form, "L 1 C"));
     }
 
     void progressBoxShowsTheLast62Characters() {

@@ -93,11 +93,13 @@ private slots:
         QTest::addColumn<QString>("half");
         QTest::newRow("point") << QLocale::c() << QStringLiteral("2.5");
         QTest::newRow("comma") << QLocale(QLocale::German, QLocale::Germany) << QStringLiteral("2,5");
+        QTest::newRow("Arabic separator") << QLocale(QLocale::Arabic, QLocale::Egypt) << QStringLiteral("2\u066B5");
     }
     void slowModeOnAnOddValueLeavesAHalf() {
         QFETCH(QLocale, locale);
         QFETCH(QString, half);
         QLocale::setDefault(locale);
+        form = std::make_unique<TForm1>();  // the window as it is built under that locale
         const KeyingTiming before = form->Timing;
         form->SlowMode1->trigger();
         QCOMPARE(form->CSpeedEdit->text(), half);

@@ -14,6 +14,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -60,6 +61,9 @@ QCheckBox* Check(QWidget* parent, const char* name, const char* caption, bool ti
 
 QSpinBox* Spin(QWidget* parent, const char* name, int min, int max, int value, const char* hint = "") {
     auto* spin = Named(new QSpinBox(parent), name, QString::fromUtf8(hint));
+    // The program reads the boxes' text as numbers, which take Latin digits: under a locale with
+    // digits of its own (Arabic, Persian, Bengali) the box would show those, and no note could play.
+    spin->setLocale(QLocale::c());
     spin->setRange(min, max);
     spin->setValue(value);
     return spin;

@@ -5,6 +5,7 @@
 #include "audio/out_sound.h"
 
 #include <QCheckBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPlainTextEdit>
@@ -31,6 +32,45 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(form.get()));
         const QPoint screenCentre = form->screen()->availableGeometry().center();
         QVERIFY((form->frameGeometry().center() - screenCentre).manhattanLength() <= 2);
+    }
+
+    // Every caption shows whole: no visible caption, button, check box or spin box is narrower
+    // than it asks to be, at the usual desktop font sizes, with the tone controls hidden and shown.
+    void captionsAreNeverCut_data() {
+        QTest::addColumn<int>("pointSize");
+        QTest::newRow("9 points") << 9;
+        QTest::newRow("11 points") << 11;
+    }
+    void captionsAreNeverCut() {
+        QFETCH(int, pointSize);
+        const QFont desktopFont = QApplication::font();
+        QFont font = desktopFont;
+        font.setPointSize(pointSize);
+        QApplication::setFont(font);
+        form = std::make_unique<TForm1>();
+        form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+        const auto cut = [&] {
+            QApplication::processEvents();  // the strip lays out again when controls come or go
+            QStringList names;
+            for (QWidget* w : form->findChildren<QWidget*>()) {
+                const bool captioned = qobject_cast<QLabel*>(w) || qobject_cast<QAbstractButton*>(w) ||
+                                       qobject_cast<QAbstractSpinBox*>(w);
+                if (captioned && w->isVisible() && w->width() < w->sizeHint().width())
+                    names << QStringLiteral("%1 %2 < %3").arg(w->objectName()).arg(w->width()).arg(w->sizeHint().width());
+            }
+            return names;
+        };
+        const QStringList atStart = cut();
+        form->ToggleTone1->trigger();
+        const QStringList withTone = cut();
+        form->ToggleTone1->trigger();
+        const QStringList toneHiddenAgain = cut();
+        form.reset();
+        QApplication::setFont(desktopFont);
+        QCOMPARE(atStart, QStringList());
+        QCOMPARE(withTone, QStringList());
+        QCOMPARE(toneHiddenAgain, QStringList());
     }
 
     void valueControlsStartAtTheDefaults() {

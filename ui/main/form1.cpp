@@ -23,6 +23,7 @@
 #include <QValueAxis>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <type_traits>
 
 namespace kelvo {
@@ -31,6 +32,9 @@ namespace {
 
 // Height of the area above the chart panel and the status line.
 constexpr int ContentHeight = 352;
+// The top strip as designed; it grows only when its captions need more.
+constexpr int DesignStripWidth = 633;
+constexpr int DesignStripHeight = 65;
 constexpr int StatusHeight = DesignClientHeight - ChartPanelHeight - ContentHeight;
 
 template <class W>
@@ -86,6 +90,7 @@ TForm1::TForm1() {
     OutSound1.SetBufferLength(MainBufferLength);
     ConnectHandlers();
     RunGuarded([this] { FormCreate(); });
+    FitCaptions();  // with the controls that start hidden hidden
 }
 
 TForm1::~TForm1() = default;
@@ -103,7 +108,7 @@ void TForm1::BuildLayout() {
     // Top strip: two rows of buttons and small boxes.
     Panel1 = Named(new QFrame(content), "Panel1");
     static_cast<QFrame*>(Panel1)->setFrameShape(QFrame::StyledPanel);
-    Panel1->setGeometry(20, 4, 633, 65);
+    Panel1->setGeometry(20, 4, DesignStripWidth, DesignStripHeight);
     auto* rows = new QVBoxLayout(Panel1);
     rows->setContentsMargins(4, 2, 4, 2);
     rows->setSpacing(2);
@@ -267,6 +272,53 @@ void TForm1::BuildLayout() {
 
     Timer1 = Named(new TTimer(1000, this), "Timer1");
     Timer2 = Named(new TTimer(100, this), "Timer2");
+
+    const auto row = [this](std::initializer_list<QWidget*> widgets) {
+        std::vector<std::pair<QWidget*, QRect>> r;
+        for (QWidget* w : widgets) r.emplace_back(w, w->geometry());
+        captionRows_.push_back(std::move(r));
+    };
+    row({Label1});
+    row({Label2, CspeedScrollbar, Label9});
+    row({Label5});
+    row({Label3, SpeedScrollBar, Label4});
+    row({Label8});
+    row({Label6, Freqscrollbar, Label7});
+    row({Label15, Edit3, Button3});
+    row({Label12, Edit2});
+    row({Kelvobutton, KelvoSendButton, KelvoStopButton});
+    row({StartNumLabel, StartNumEdit});
+    row({Label10, UsingEdit});
+}
+
+// Keeps the design's geometry where the text fits. Where a caption needs more room (a larger
+// desktop font, or the tone controls shown in the top strip), the control grows to its size hint,
+// the controls after it in its row move right by as much, and the window grows wider when the
+// strip or a row no longer fits. Runs again whenever the strip's contents or font change.
+void TForm1::FitCaptions() {
+    constexpr int Margin = 20;  // the design's space left and right of the strip
+    int needed = 0;
+    for (const auto& r : captionRows_) {
+        int right = 0;
+        int designRight = 0;
+        for (const auto& [w, design] : r) {
+            QRect place = design;
+            // Keep the design's gap to the control before; never come closer than it.
+            if (right > 0) place.moveLeft(std::max(design.left(), right + (design.left() - designRight)));
+            const bool captioned = qobject_cast<QLabel*>(w) || qobject_cast<QAbstractButton*>(w);
+            if (captioned) place.setWidth(std::max(design.width(), w->sizeHint().width()));
+            w->setGeometry(place);
+            right = place.left() + place.width();
+            designRight = design.left() + design.width();
+        }
+        needed = std::max(needed, right + Margin);
+    }
+    const QRect strip = Panel1->geometry();
+    const QSize hint = Panel1->sizeHint();
+    Panel1->resize(std::max(DesignStripWidth, hint.width()), std::max(DesignStripHeight, hint.height()));
+    needed = std::max(needed, strip.left() + Panel1->width() + Margin);
+    const int width = std::max(DesignClientWidth, needed);
+    if (width != this->width()) setFixedSize(width, height());
 }
 
 void TForm1::BuildMenu() {
@@ -337,10 +389,14 @@ void TForm1::ConnectHandlers() {
     on(HelpFile1, &QAction::triggered, &TForm1::HelpFile1Click);
     on(About1, &QAction::triggered, &TForm1::About1Click);
     for (QLineEdit* box : {CSpeedEdit, SpeedEdit, Freqedit}) box->installEventFilter(this);
+    Panel1->installEventFilter(this);
 }
 
 // The value boxes' key handlers see every typed character first and may consume it.
 bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+    // The strip asks to be laid out again when a control in it is shown or hidden, or the font
+    // changes: its captions may need more room, or fit the design again.
+    if (watched == Panel1 && event->type() == QEvent::LayoutRequest) FitCaptions();
     if (event->type() != QEvent::KeyPress) return QMainWindow::eventFilter(watched, event);
     const auto* key = static_cast<QKeyEvent*>(event);
     const QList<uint> text = key->text().toUcs4();
@@ -357,7 +413,7 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
 
 int TForm1::ClientHeight() const { return height() - menuHeight_; }
 
-void TForm1::SetClientHeight(int height) { setFixedSize(DesignClientWidth, menuHeight_ + height); }
+void TForm1::SetClientHeight(int height) { setFixedSize(width(), menuHeight_ + height); }
 
 QString TForm1::MemoText(const QPlainTextEdit* memo) {
     QString text = memo->toPlainText();

@@ -17,6 +17,9 @@
 
 #include <QMainWindow>
 
+#include <utility>
+#include <vector>
+
 class QAction;
 class QCheckBox;
 class QLabel;
@@ -246,6 +249,11 @@ private:
     void BuildMenu();
     void ConnectHandlers();
     void ShowSentText();
+    void FitCaptions();
+
+    // The controls below the top strip that stand side by side, each row from left to right with
+    // its design geometry: FitCaptions widens and moves them from there.
+    std::vector<std::vector<std::pair<QWidget*, QRect>>> captionRows_;
 
     int menuHeight_ = 0;
     bool centred_ = false;

@@ -90,7 +90,7 @@ TForm1::TForm1() {
     OutSound1.SetBufferLength(MainBufferLength);
     ConnectHandlers();
     RunGuarded([this] { FormCreate(); });
-    FitCaptions();  // with the controls that start hidden hidden
+    FitCaptions();  // once start-up has hidden what starts hidden
 }
 
 TForm1::~TForm1() = default;

@@ -25,16 +25,17 @@ private:
     QLabel* label_;
 };
 
-// Horizontal scrollbar; SetPosition limits the value to the range, and Change is emitted only
-// when the stored position changes (by program or by the user).
+// Horizontal scrollbar whose change handler runs only when the stored (clamped) position changes.
+// Moved by the user, the change is an event of its own and its handler runs guarded: an error
+// there is shown and ends that handler alone. Moved by the program (SetPosition), the handler is
+// a plain call, so an error in it travels up to the code that moved the scrollbar and ends it too.
 class TScrollBar : public QScrollBar {
     Q_OBJECT
 public:
     TScrollBar(int min, int max, int position, QWidget* parent = nullptr);
     int Position() const { return value(); }
-    void SetPosition(int position) { setValue(position); }
-signals:
-    void Change();
+    void SetPosition(int position);
+    std::function<void()> OnChange;
 };
 
 // Repeating timer. Enabling a running timer does not restart its interval.
@@ -66,7 +67,8 @@ struct TCharMessage {
 };
 
 // The application object. Its message hook sees each typed character exactly once, before the
-// widget it is typed into, in every window; the hook never consumes it.
+// widget it is typed into, in every window; the hook never consumes it. Keys that type no
+// character (Tab, Delete, combinations with Ctrl, Alt or Meta) never reach it.
 class TApplication : public QApplication {
     Q_OBJECT
 public:

@@ -13,6 +13,14 @@ namespace kelvo {
 
 inline constexpr const char* ApplicationTitle = "KORVAL morse tester";
 
+// A silent exception: it ends the running handler like an error, but the guard shows nothing.
+// Thrown once the main window is closed, so that a send or a drill turn in progress ends at once
+// instead of sounding on with no window.
+class EAbort : public std::exception {
+public:
+    const char* what() const noexcept override { return "Operation aborted"; }
+};
+
 // Where error messages go. Tests install a recorder; an empty sink restores the error box.
 using ErrorSink = std::function<void(const QString& message)>;
 void SetErrorSink(ErrorSink sink);
@@ -20,11 +28,12 @@ void SetErrorSink(ErrorSink sink);
 // Shows `message` through the current sink (by default a modal error box).
 void ReportError(const QString& message);
 
-// Runs `f`, reporting any std::exception (and anything else, as a generic message).
+// Runs `f`, reporting any std::exception but EAbort (and anything else, as a generic message).
 template <class F>
 void RunGuarded(F&& f) noexcept {
     try {
         std::forward<F>(f)();
+    } catch (const EAbort&) {
     } catch (const std::exception& e) {
         ReportError(QString::fromUtf8(e.what()));
     } catch (...) {

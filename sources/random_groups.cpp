@@ -46,6 +46,8 @@ void TForm1::Button3Click() {
         return;
     }
     Memo1->setPlainText(QString::fromStdU32String(groups));
+    // A refusal shown by an earlier try is no longer true.
+    if (StatusBar1->SimpleText() == QString::fromUtf8(SingleGroupCharMessage)) StatusBar1->SetSimpleText(QString());
     Button3->hide();
     Label15->hide();
     Edit3->hide();

@@ -9,6 +9,7 @@
 #include "platform/text_file.h"
 #include "ui/side/progress_window.h"
 
+#include <QChartView>
 #include <QCheckBox>
 #include <QDateTime>
 #include <QLabel>
@@ -39,6 +40,16 @@ constexpr char32_t LastByteCode = 0xFF;
 constexpr char UnmatchedKey = '\x1A';
 
 int StartCount(const QLineEdit* box) { return StrToInt(box->text().toStdString()); }
+
+// Answers are typed at the keyboard, so the focus must not rest on a button, where a space (for
+// "I don't know", or by habit) would click it: Start Sending disables itself and would hand the
+// focus on to Stop Kelvo, and a click on Pause leaves it there. The chart takes it instead: keys
+// do nothing there but reach the hook, and Stop Kelvo is the next stop of Tab.
+void FocusForAnswers(TForm1& form) {
+    form.Chart1->setFocusPolicy(Qt::StrongFocus);
+    QWidget::setTabOrder(form.Chart1, form.KelvoStopButton);
+    form.Chart1->setFocus(Qt::OtherFocusReason);
+}
 
 // The echo joins the box's whole text, with no separator and no line break.
 void AppendEcho(QPlainTextEdit* memo, char c) {
@@ -106,6 +117,7 @@ void TForm1::KelvoSendButtonClick() {
     KelvoSendButton->setEnabled(false);
     UsingEdit->show();
     Label10->show();
+    FocusForAnswers(*this);
 }
 
 void TForm1::KelvoStopButtonClick() {
@@ -176,6 +188,7 @@ void TForm1::Timer1Timer() {
     }
     Timer1->SetEnabled(false);
     Timer2->SetEnabled(true);
+    FocusForAnswers(*this);
 }
 
 // The lead-in is flushed on its own so that it reaches the device at once; the character follows

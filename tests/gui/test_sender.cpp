@@ -4,6 +4,7 @@
 
 #include <QCheckBox>
 #include <QLineEdit>
+#include <QLocale>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSpinBox>
@@ -75,6 +76,27 @@ private slots:
         QVERIFY(form->Sendbutton->isEnabled());
         QVERIFY(form->LoadFile->isEnabled());
         QVERIFY(form->Kelvobutton->isEnabled());
+    }
+
+    // The window built under a locale with digits of its own still reads its boxes and plays.
+    void sendsUnderEveryLocale_data() {
+        QTest::addColumn<QString>("locale");
+        QTest::newRow("Arabic (Egypt)") << "ar_EG";
+        QTest::newRow("Persian") << "fa_IR";
+        QTest::newRow("Bengali") << "bn_BD";
+        QTest::newRow("German") << "de_DE";
+    }
+    void sendsUnderEveryLocale() {
+        QFETCH(QString, locale);
+        test::ErrorRecorder errors;
+        QLocale::setDefault(QLocale(locale));
+        form = std::make_unique<TForm1>();
+        test::KeyAt20Wpm(*form);
+        TForm1::SetMemoText(form->Memo1, QStringLiteral("E"));
+        form->Sendbutton->click();
+        QLocale::setDefault(QLocale::c());
+        QCOMPARE(errors.Messages, QStringList());
+        CompareSent(Expected(*form, "L 1 C"));
     }
 
     void progressBoxShowsTheLast62Characters() {
@@ -163,6 +185,7 @@ private slots:
         QVERIFY(capture->Samples().empty());
     }
 
+    // The send stops in the dit that was playing; the partly filled buffer is never flushed.
     void closingTheWindowStopsTheSend() {
         TForm1::SetMemoText(form->Memo1, QStringLiteral("EEE"));
         bool closed = false;
@@ -170,7 +193,7 @@ private slots:
         test::OnceWhen([&] { return form->Edit2->text() == QLatin1String("E"); }, [&] { form->close(); });
         form->Sendbutton->click();
         QVERIFY(closed);
-        CompareSent(Expected(*form, "L 1 C"));
+        QCOMPARE(capture->Samples(), Samples());  // less than one buffer was made
     }
 
     void closingAPausedSendStillEndsIt() {
@@ -178,7 +201,42 @@ private slots:
         test::OnceWhen([&] { return form->Edit2->text() == QLatin1String("E"); }, [&] { form->Button2->click(); });
         test::OnceWhen([&] { return form->Edit2->text() == QLatin1String("EE"); }, [&] { form->close(); });
         form->Sendbutton->click();  // would never return if the pause outlived the window
-        CompareSent(Expected(*form, "L 1 C 1 C"));
+        // The second E waited for Unpause in front of its dit: it never plays, and the lead-in
+        // and the first E, less than one buffer, are never flushed.
+        QCOMPARE(capture->Samples(), Samples());
+    }
+
+    // Closing in the middle of a long mark (a dit of 1.2 s) ends the sound there, in a send and
+    // in a drill turn: the mark stops, nothing more is queued and the handler returns at once.
+    void closingEndsALongNoteAtOnce_data() {
+        QTest::addColumn<bool>("drill");
+        QTest::newRow("a send") << false;
+        QTest::newRow("a drill turn") << true;
+    }
+    void closingEndsALongNoteAtOnce() {
+        QFETCH(bool, drill);
+        form->CSpeedEdit->setText(QStringLiteral("1"));
+        form->SpeedEdit->setText(QStringLiteral("1"));
+        form->SetSpeed();
+        const std::size_t dit = 9600;
+        bool closed = false;
+        connect(form.get(), &TForm1::Closed, [&] { closed = true; });
+        // The 3-dit lead-in fills 7.2 buffers: the ninth is part of the first mark, a dah.
+        test::OnceWhen([&] { return capture->QueuedCount() >= 9; }, [&] { form->close(); });
+        if (drill) {
+            form->Kelvobutton->click();
+            form->KelvoSendButton->click();
+            QTRY_VERIFY_WITH_TIMEOUT(closed, 10000);
+            QVERIFY(!form->Drill.AwaitingAnswer);
+            QVERIFY(!form->Timer1->Enabled());
+        } else {
+            TForm1::SetMemoText(form->Memo1, QStringLiteral("TT"));
+            form->Sendbutton->click();
+            QVERIFY(closed);
+        }
+        const std::size_t queued = capture->Samples().size();
+        QCOMPARE(queued % test::BufferLength, std::size_t{0});  // no partly filled buffer flushed
+        QVERIFY2(queued < 6 * dit, qPrintable(QString::number(queued)));  // the dah never ended
     }
 
     void aSpeedChangeAppliesFromTheNextElement() {

@@ -176,6 +176,21 @@ private slots:
         QCOMPARE(form->CharSpeed, 14.0);
     }
 
+    // The code-speed scrollbar moves and its handler cannot read the character-speed box: the
+    // load stops at that step, so the later scrollbars and the count boxes are not touched.
+    void aFailingChangeHandlerStopsTheLoad() {
+        test::WriteFile(dir->file("Kelvoinit.txt"), "7\r\n9\r\n20\r\n650\r\n4\r\n");
+        form->SpeedEdit->setText("x");
+        form->LoadEnv1->trigger();
+        QCOMPARE(errors->Messages, QStringList{"'x' is not a valid integer value"});
+        QCOMPARE(form->Edit1->text(), QStringLiteral("7"));
+        QCOMPARE(form->CspeedScrollbar->Position(), 9);
+        QCOMPARE(form->SpeedScrollBar->Position(), 14);
+        QCOMPARE(form->Freqscrollbar->Position(), 800);
+        QCOMPARE(form->StartNumEdit->text(), QStringLiteral("1"));
+        QCOMPARE(form->UsingEdit->text(), QStringLiteral("1"));
+    }
+
     void missingFileChangesNothing() {
         form->Edit1->setText("42");
         form->Memo3->setPlainText("a practice block");

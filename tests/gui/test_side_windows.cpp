@@ -13,6 +13,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QScreen>
 
 #include <memory>
@@ -223,6 +224,13 @@ private slots:
         QCOMPARE(about->Copyright->text().count('\n'), 2);  // three lines of terms
         QVERIFY(about->Comments->font().bold());
         QVERIFY(about->Comments->wordWrap());
+        // The author's call sign, the same in the caption, has a prefix no country issues (Q), and
+        // the contact line points to the help page that ships with the program.
+        const QRegularExpression callSign(QStringLiteral("\\b[A-Z0-9]{1,3}[0-9][A-Z]{1,4}\\b"));
+        const QString sign = callSign.match(form->windowTitle()).captured();
+        QVERIFY2(sign.startsWith(QLatin1Char('Q')), qPrintable(form->windowTitle()));
+        QCOMPARE(callSign.match(about->Comments->text()).captured(), sign);
+        QVERIFY(about->Comments->text().contains(form->HelpFile1->text()));
         QCOMPARE(about->OKButton->text(), QStringLiteral("OK"));
         QVERIFY(about->OKButton->isDefault());
         QVERIFY(about->findChild<QPushButton*>("OKButton") == about->OKButton);

@@ -5,6 +5,7 @@
 #include "audio/out_sound.h"
 
 #include <QCheckBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPlainTextEdit>
@@ -31,6 +32,45 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(form.get()));
         const QPoint screenCentre = form->screen()->availableGeometry().center();
         QVERIFY((form->frameGeometry().center() - screenCentre).manhattanLength() <= 2);
+    }
+
+    // Every caption shows whole: no visible caption, button, check box or spin box is narrower
+    // than it asks to be, at the usual desktop font sizes, with the tone controls hidden and shown.
+    void captionsAreNeverCut_data() {
+        QTest::addColumn<int>("pointSize");
+        QTest::newRow("9 points") << 9;
+        QTest::newRow("11 points") << 11;
+    }
+    void captionsAreNeverCut() {
+        QFETCH(int, pointSize);
+        const QFont desktopFont = QApplication::font();
+        QFont font = desktopFont;
+        font.setPointSize(pointSize);
+        QApplication::setFont(font);
+        form = std::make_unique<TForm1>();
+        form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+        const auto cut = [&] {
+            QApplication::processEvents();  // the strip lays out again when controls come or go
+            QStringList names;
+            for (QWidget* w : form->findChildren<QWidget*>()) {
+                const bool captioned = qobject_cast<QLabel*>(w) || qobject_cast<QAbstractButton*>(w) ||
+                                       qobject_cast<QAbstractSpinBox*>(w);
+                if (captioned && w->isVisible() && w->width() < w->sizeHint().width())
+                    names << QStringLiteral("%1 %2 < %3").arg(w->objectName()).arg(w->width()).arg(w->sizeHint().width());
+            }
+            return names;
+        };
+        const QStringList atStart = cut();
+        form->ToggleTone1->trigger();
+        const QStringList withTone = cut();
+        form->ToggleTone1->trigger();
+        const QStringList toneHiddenAgain = cut();
+        form.reset();
+        QApplication::setFont(desktopFont);
+        QCOMPARE(atStart, QStringList());
+        QCOMPARE(withTone, QStringList());
+        QCOMPARE(toneHiddenAgain, QStringList());
     }
 
     void valueControlsStartAtTheDefaults() {
@@ -112,7 +152,11 @@ private slots:
 
     void scrollbarClampsAndSignalsOnlyOnChange() {
         int changes = 0;
-        connect(form->Freqscrollbar, &TScrollBar::Change, [&] { ++changes; });
+        const auto handler = form->Freqscrollbar->OnChange;
+        form->Freqscrollbar->OnChange = [&] {
+            ++changes;
+            handler();
+        };
         form->Freqscrollbar->SetPosition(800);  // unchanged
         QCOMPARE(changes, 0);
         form->Freqscrollbar->SetPosition(5000);
@@ -149,7 +193,7 @@ private slots:
             }
         });
         form->CSpeedEdit->setText(QStringLiteral("abc"));
-        form->SpeedScrollBar->SetPosition(20);
+        form->SpeedScrollBar->setSliderPosition(20);  // the user drags it
         QCOMPARE(boxes, 1);
         QCOMPARE(title, QStringLiteral("KORVAL morse tester"));
         QCOMPARE(text, QStringLiteral("'abc' is not a valid integer value"));
@@ -168,7 +212,7 @@ private slots:
         test::ErrorRecorder errors;
         const KeyingTiming before = form->Timing;
         form->CSpeedEdit->setText(QStringLiteral("0"));
-        form->Freqscrollbar->SetPosition(700);
+        form->Freqscrollbar->setSliderPosition(700);
         QCOMPARE(errors.Messages, QStringList{"Floating point division by zero"});
         QCOMPARE(form->CodeSpeed, 0.0);
         QCOMPARE(form->ToneFreq, 700.0);
@@ -180,7 +224,7 @@ private slots:
     void negativeFrequencyIsRefusedAndTheToneKept() {
         test::ErrorRecorder errors;
         form->Freqedit->setText(QStringLiteral("-300"));
-        form->SpeedScrollBar->SetPosition(20);
+        form->SpeedScrollBar->setSliderPosition(20);
         QCOMPARE(errors.Messages.size(), 1);
         QVERIFY(errors.Messages.front().contains(QStringLiteral("-300")));
         QCOMPARE(form->ToneFreq, 800.0);
@@ -205,7 +249,7 @@ private slots:
         QCOMPARE(form->ClientHeight(), DesignClientHeight - ChartPanelHeight);  // done before the device
         // A tone now fails with the device's error, and a speed change with a conversion error.
         QVERIFY_THROWS_EXCEPTION(EOutSound, form->PlayNote(800, 0.1, 20000));
-        form->SpeedScrollBar->SetPosition(20);
+        form->SpeedScrollBar->setSliderPosition(20);
         QCOMPARE(errors.Messages.back(), QStringLiteral("'' is not a valid integer value"));
         form.reset();
         test::UseCaptureDevice();

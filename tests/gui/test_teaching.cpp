@@ -9,6 +9,7 @@
 #include <QChart>
 #include <QChartView>
 #include <QCheckBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -476,6 +477,58 @@ private slots:
         QCOMPARE(box.text(), key.repeated(4));  // every repeat still reaches the control
         QVERIFY(Near(form->Drill.ErrorWeights[form->Drill.CurrentIndex], weight));
         QCOMPARE(form->Memo1->toPlainText(), echo);
+    }
+
+    // Wherever the drill leaves the keyboard focus, a space is an answer and clicks no button:
+    // after Start Sending (which disables itself under the pointer) and after a turn during
+    // which the learner clicked Pause.
+    void aSpaceNeverEndsTheDrill() {
+        form->show();
+        QVERIFY(QTest::qWaitForWindowActive(form.get()));
+        form->Kelvobutton->click();
+        QTest::mouseClick(form->KelvoSendButton, Qt::LeftButton);
+        form->Timer2Timer();
+        test::Type(QApplication::focusWidget(), QStringLiteral(" "));
+        QVERIFY(form->DrillMode);
+        QVERIFY(form->DrillRunning);
+        QCOMPARE(form->Drill.TypedChar, ' ');  // the hook still saw it
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), form->KelvoStopButton);  // one deliberate Tab away
+
+        QTest::mouseClick(form->Button2, Qt::LeftButton);
+        QTest::mouseClick(form->Button2, Qt::LeftButton);
+        while (form->Timer1->Enabled()) form->Timer1Timer();  // the window runs out
+        test::Type(QApplication::focusWidget(), QStringLiteral(" "));
+        QVERIFY(!form->Paused);
+        QVERIFY(form->DrillMode);
+        QVERIFY(form->DrillRunning);
+    }
+
+    // Keys that type no character are not answers, whatever text Qt gives them.
+    void keysThatTypeNoCharacterAreNotAnswers_data() {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("modifiers");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("Tab") << int(Qt::Key_Tab) << int(Qt::NoModifier) << "\t";
+        QTest::newRow("Delete") << int(Qt::Key_Delete) << int(Qt::NoModifier) << "\x7f";
+        QTest::newRow("Alt+Q") << int(Qt::Key_Q) << int(Qt::AltModifier) << "q";
+        QTest::newRow("Ctrl+Q") << int(Qt::Key_Q) << int(Qt::ControlModifier) << "\x11";
+    }
+    void keysThatTypeNoCharacterAreNotAnswers() {
+        QFETCH(int, key);
+        QFETCH(int, modifiers);
+        QFETCH(QString, text);
+        form->StartNumEdit->setText(QStringLiteral("2"));
+        form->Kelvobutton->click();
+        form->KelvoSendButton->click();
+        form->Timer2Timer();
+        const auto weights = form->Drill.ErrorWeights;
+        QLineEdit box;
+        QKeyEvent press(QEvent::KeyPress, key, Qt::KeyboardModifiers(modifiers), text);
+        QApplication::sendEvent(&box, &press);
+        QVERIFY(form->Drill.ErrorWeights == weights);
+        QVERIFY(form->Drill.AwaitingAnswer);
+        QCOMPARE(form->Memo1->toPlainText(), QString());
     }
 
     void aKeyBeyondEightBitsMatchesNothing() {

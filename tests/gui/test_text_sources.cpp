@@ -317,6 +317,9 @@ private slots:
         QCOMPARE(errors->Messages, QStringList());
         QVERIFY(!form->Button3->isHidden());  // ready for another try
         QVERIFY(!form->Edit3->isHidden());
+        form->Edit3->setText(QStringLiteral("AB"));
+        form->Button3->click();
+        QCOMPARE(form->StatusBar1->SimpleText(), QString());  // the refusal is gone with its cause
     }
 
     void emptyEntryGeneratesNothing() {

@@ -15,6 +15,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -24,6 +25,7 @@
 #include <QValueAxis>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <type_traits>
 
 namespace kelvo {
@@ -32,6 +34,9 @@ namespace {
 
 // Height of the area above the chart panel and the status line.
 constexpr int ContentHeight = 352;
+// The top strip as designed; it grows only when its captions need more.
+constexpr int DesignStripWidth = 633;
+constexpr int DesignStripHeight = 65;
 constexpr int StatusHeight = DesignClientHeight - ChartPanelHeight - ContentHeight;
 
 template <class W>
@@ -62,6 +67,9 @@ QCheckBox* Check(QWidget* parent, const char* name, const char* caption, bool ti
 
 QSpinBox* Spin(QWidget* parent, const char* name, int min, int max, int value, const char* hint = "") {
     auto* spin = Named(new QSpinBox(parent), name, QString::fromUtf8(hint));
+    // The program reads the boxes' text as numbers, which take Latin digits: under a locale with
+    // digits of its own (Arabic, Persian, Bengali) the box would show those, and no note could play.
+    spin->setLocale(QLocale::c());
     spin->setRange(min, max);
     spin->setValue(value);
     return spin;
@@ -76,7 +84,7 @@ QPlainTextEdit* Memo(QWidget* parent, const char* name, const char* hint = "") {
 TForm1::TForm1() {
     InstallAccessibleFactory();
     setObjectName(QStringLiteral("Form1"));
-    setWindowTitle(QStringLiteral("Kelvo - Morse code by ear - de KV0LO - version 1.0 - 2026-12-11"));
+    setWindowTitle(QStringLiteral("Kelvo - Morse code by ear - de Q0KVL - version 1.0 - 2026-12-11"));
     BuildLayout();
     BuildMenu();
     menuHeight_ = menuBar()->sizeHint().height();
@@ -86,6 +94,7 @@ TForm1::TForm1() {
     ConnectHandlers();
     MakeAccessible();
     RunGuarded([this] { FormCreate(); });
+    FitCaptions();  // once start-up has hidden what starts hidden
 }
 
 TForm1::~TForm1() = default;
@@ -103,7 +112,7 @@ void TForm1::BuildLayout() {
     // Top strip: two rows of buttons and small boxes.
     Panel1 = Named(new QFrame(content), "Panel1");
     static_cast<QFrame*>(Panel1)->setFrameShape(QFrame::StyledPanel);
-    Panel1->setGeometry(20, 4, 633, 65);
+    Panel1->setGeometry(20, 4, DesignStripWidth, DesignStripHeight);
     auto* rows = new QVBoxLayout(Panel1);
     rows->setContentsMargins(4, 2, 4, 2);
     rows->setSpacing(2);
@@ -268,6 +277,53 @@ void TForm1::BuildLayout() {
 
     Timer1 = Named(new TTimer(1000, this), "Timer1");
     Timer2 = Named(new TTimer(100, this), "Timer2");
+
+    const auto row = [this](std::initializer_list<QWidget*> widgets) {
+        std::vector<std::pair<QWidget*, QRect>> r;
+        for (QWidget* w : widgets) r.emplace_back(w, w->geometry());
+        captionRows_.push_back(std::move(r));
+    };
+    row({Label1});
+    row({Label2, CspeedScrollbar, Label9});
+    row({Label5});
+    row({Label3, SpeedScrollBar, Label4});
+    row({Label8});
+    row({Label6, Freqscrollbar, Label7});
+    row({Label15, Edit3, Button3});
+    row({Label12, Edit2});
+    row({Kelvobutton, KelvoSendButton, KelvoStopButton});
+    row({StartNumLabel, StartNumEdit});
+    row({Label10, UsingEdit});
+}
+
+// Keeps the design's geometry where the text fits. Where a caption needs more room (a larger
+// desktop font, or the tone controls shown in the top strip), the control grows to its size hint,
+// the controls after it in its row move right by as much, and the window grows wider when the
+// strip or a row no longer fits. Runs again whenever the strip's contents or font change.
+void TForm1::FitCaptions() {
+    constexpr int Margin = 20;  // the design's space left and right of the strip
+    int needed = 0;
+    for (const auto& r : captionRows_) {
+        int right = 0;
+        int designRight = 0;
+        for (const auto& [w, design] : r) {
+            QRect place = design;
+            // Keep the design's gap to the control before; never come closer than it.
+            if (right > 0) place.moveLeft(std::max(design.left(), right + (design.left() - designRight)));
+            const bool captioned = qobject_cast<QLabel*>(w) || qobject_cast<QAbstractButton*>(w);
+            if (captioned) place.setWidth(std::max(design.width(), w->sizeHint().width()));
+            w->setGeometry(place);
+            right = place.left() + place.width();
+            designRight = design.left() + design.width();
+        }
+        needed = std::max(needed, right + Margin);
+    }
+    const QRect strip = Panel1->geometry();
+    const QSize hint = Panel1->sizeHint();
+    Panel1->resize(std::max(DesignStripWidth, hint.width()), std::max(DesignStripHeight, hint.height()));
+    needed = std::max(needed, strip.left() + Panel1->width() + Margin);
+    const int width = std::max(DesignClientWidth, needed);
+    if (width != this->width()) setFixedSize(width, height());
 }
 
 void TForm1::BuildMenu() {
@@ -309,9 +365,9 @@ void TForm1::ConnectHandlers() {
     };
     on(CheckBox1, &QCheckBox::toggled, &TForm1::CheckBox1Click);
     on(CheckBox2, &QCheckBox::toggled, &TForm1::CheckBox2Click);
-    on(CspeedScrollbar, &TScrollBar::Change, &TForm1::CspeedScrollbarChange);
-    on(SpeedScrollBar, &TScrollBar::Change, &TForm1::SpeedScrollBarChange);
-    on(Freqscrollbar, &TScrollBar::Change, &TForm1::FreqscrollbarChange);
+    CspeedScrollbar->OnChange = [this] { CspeedScrollbarChange(); };
+    SpeedScrollBar->OnChange = [this] { SpeedScrollBarChange(); };
+    Freqscrollbar->OnChange = [this] { FreqscrollbarChange(); };
     on(SpinEdit3, &QSpinBox::textChanged, &TForm1::SpinEdit3Change);
     on(CheckBox3, &QCheckBox::toggled, &TForm1::SpinEdit3Change);
     on(Button4, &QPushButton::clicked, &TForm1::Button4Click);
@@ -340,10 +396,14 @@ void TForm1::ConnectHandlers() {
     on(HelpFile1, &QAction::triggered, &TForm1::HelpFile1Click);
     on(About1, &QAction::triggered, &TForm1::About1Click);
     for (QLineEdit* box : {CSpeedEdit, SpeedEdit, Freqedit}) box->installEventFilter(this);
+    Panel1->installEventFilter(this);
 }
 
 // The value boxes' key handlers see every typed character first and may consume it.
 bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+    // The strip asks to be laid out again when a control in it is shown or hidden, or the font
+    // changes: its captions may need more room, or fit the design again.
+    if (watched == Panel1 && event->type() == QEvent::LayoutRequest) FitCaptions();
     if (event->type() != QEvent::KeyPress) return QMainWindow::eventFilter(watched, event);
     const auto* key = static_cast<QKeyEvent*>(event);
     const QList<uint> text = key->text().toUcs4();
@@ -360,7 +420,7 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
 
 int TForm1::ClientHeight() const { return height() - menuHeight_; }
 
-void TForm1::SetClientHeight(int height) { setFixedSize(DesignClientWidth, menuHeight_ + height); }
+void TForm1::SetClientHeight(int height) { setFixedSize(width(), menuHeight_ + height); }
 
 // The characters as they stand in the box: the plain-text conversion would turn a no-break space
 // into a space and a line separator into a line break. Only the separator between the document's

@@ -18,6 +18,9 @@
 
 #include <QMainWindow>
 
+#include <utility>
+#include <vector>
+
 class QAction;
 class QCheckBox;
 class QLabel;
@@ -258,11 +261,16 @@ private:
     void ShowSentText();
     // Names, descriptions, Tab order and keys for screen readers and the keyboard alone.
     void MakeAccessible();
+    void FitCaptions();
+
+    // The controls below the top strip that stand side by side, each row from left to right with
+    // its design geometry: FitCaptions widens and moves them from there.
+    std::vector<std::vector<std::pair<QWidget*, QRect>>> captionRows_;
 
     int menuHeight_ = 0;
     bool centred_ = false;
-    // Set once the window has been closed, so that a send waiting in its pause ends as well
-    // instead of keeping the program alive with no window to unpause it from.
+    // Set once the window has been closed: the note being played stops at its next sample, and a
+    // send waiting in its pause ends as well instead of keeping the program alive with no window.
     bool closing_ = false;
     // The chart's text equivalent is rebuilt once per redraw.
     bool chartDescriptionPending_ = false;

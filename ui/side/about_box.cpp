@@ -77,7 +77,9 @@ TAboutBox::TAboutBox() {
                      "Free software under the\n"
                      "GNU GPL, version 3 or later.\n"
                      "It comes with no warranty.");
-    Comments = Text(Panel1, "Comments", "Questions and practice tips are welcome: write to the author, KV0LO.");
+    // The author's call sign has a prefix no country issues, so it names no real station; the
+    // tips it points to ship with the program.
+    Comments = Text(Panel1, "Comments", "Kelvo by Q0KVL. Practice tips and answers: menu Help, Help File.");
     QFont commentsFont = Comments->font();
     commentsFont.setBold(true);
     Comments->setFont(commentsFont);

@@ -8,6 +8,8 @@ KELVO_BUILD_PACKAGES=(g++ make cmake pkg-config qt6-base-dev qt6-charts-dev libq
                       portaudio19-dev libgtest-dev libgmock-dev libbenchmark-dev fonts-dejavu-core)
 # Extra packages for the test suite: a real sound server to record what the program plays.
 KELVO_TEST_PACKAGES=(pulseaudio pulseaudio-utils libasound2-plugins sox)
+# Extra packages for the fuzz targets: clang with its libFuzzer and sanitizer runtimes.
+KELVO_FUZZ_PACKAGES=(clang libclang-rt-14-dev)
 
 kelvo_install_packages() {
     local missing=() pkg

@@ -10,6 +10,18 @@ namespace {
 
 constexpr char32_t CarriageReturn = U'\r';
 constexpr char32_t LineFeed = U'\n';
+constexpr char32_t Space = U' ';
+
+// The window's text box gives these back as a plain space and as line ends, and its sender keys
+// what the box gives back: a no-break space is a word gap there, not a character without code.
+constexpr char32_t NoBreakSpace = U'\u00A0';
+constexpr char32_t BoxLineEnds[] = {U'\u2028', U'\u2029', U'\uFDD0', U'\uFDD1'};
+
+bool IsBoxLineEnd(char32_t c) {
+    for (const char32_t end : BoxLineEnds)
+        if (c == end) return true;
+    return false;
+}
 
 }  // namespace
 
@@ -18,11 +30,13 @@ std::u32string KeyedText(std::string_view utf8) {
     out.reserve(utf8.size());
     for (std::size_t i = 0; i < utf8.size();) {
         const char32_t c = NextCodePoint(utf8, i);
-        if (c == CarriageReturn || c == LineFeed) {
+        if (c == CarriageReturn || c == LineFeed || IsBoxLineEnd(c)) {
             // The text box knows one line end, CR LF; a CR LF pair in the text is one of them.
             if (c == CarriageReturn && i < utf8.size() && utf8[i] == '\n') ++i;
             out += CarriageReturn;
             out += LineFeed;
+        } else if (c == NoBreakSpace) {
+            out += Space;
         } else {
             out += c;
         }

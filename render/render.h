@@ -29,8 +29,9 @@ struct RenderSettings {
 
 // The characters the window's sender walks for `utf8` once it stands in the text box: one code
 // point per character (a character beyond 16 bits is one character, as a surrogate pair is there),
-// and every line end (CR LF, a lone CR or a lone LF) as the box's CR LF. `utf8` must be valid
-// UTF-8, as DecodeUtf8OrLatin1 gives.
+// and every line end (CR LF, a lone CR or a lone LF) as the box's CR LF. The box also gives
+// back a no-break space as a space and a Unicode line or paragraph separator as a line end, so
+// those are keyed that way too. `utf8` must be valid UTF-8, as DecodeUtf8OrLatin1 gives.
 std::u32string KeyedText(std::string_view utf8);
 
 class TextRenderer {

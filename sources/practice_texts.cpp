@@ -38,9 +38,10 @@ void TForm1::Button1Click() {
         for (const std::string& line : ReadTextLines(ResolveNoCase({}, place->BlockFile)))
             block << QString::fromStdString(line);
         Memo3->setPlainText(block.join(QLatin1Char('\n')));
-        const QStringList stored = MemoLines(Memo3);
-        // A short block gives an empty text, not an error.
-        AddMemoLine(Memo1, place->Line <= stored.size() ? stored[place->Line - 1] : QString());
+        // The text is taken from the file's lines, not read back from the line store: the store
+        // would also break a line at a Unicode line or paragraph separator, and every later text
+        // of the block would then be off by one. A short block gives an empty text, not an error.
+        AddMemoLine(Memo1, place->Line <= block.size() ? block[place->Line - 1] : QString());
     }
     if (PracticeNumber < PracticeAdvanceLimit) {
         ++PracticeNumber;

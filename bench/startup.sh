@@ -23,7 +23,7 @@ for run in $(seq "$runs"); do
     start=$(date +%s%N)
     "$program" >/dev/null 2>&1 &
     pid=$!
-    until xdotool search --onlyvisible --pid "$pid" >/dev/null 2>&1; do sleep 0.002; done
+    until xdotool search --onlyvisible --pid "$pid" >/dev/null 2>&1; do sleep 0.01; done
     shown=$(date +%s%N)
     sleep 1
     kib=$(awk '/^VmRSS/ {print $2}' "/proc/$pid/status")

@@ -10,6 +10,9 @@ namespace {
 
 constexpr char32_t CarriageReturn = U'\r';
 constexpr char32_t LineFeed = U'\n';
+// The window's text box keeps its lines apart with this character, so one in the text is a line
+// end there too; every other character (a no-break space, a line separator) stands as it is.
+constexpr char32_t ParagraphSeparator = U'\u2029';
 
 }  // namespace
 
@@ -18,7 +21,7 @@ std::u32string KeyedText(std::string_view utf8) {
     out.reserve(utf8.size());
     for (std::size_t i = 0; i < utf8.size();) {
         const char32_t c = NextCodePoint(utf8, i);
-        if (c == CarriageReturn || c == LineFeed) {
+        if (c == CarriageReturn || c == LineFeed || c == ParagraphSeparator) {
             // The text box knows one line end, CR LF; a CR LF pair in the text is one of them.
             if (c == CarriageReturn && i < utf8.size() && utf8[i] == '\n') ++i;
             out += CarriageReturn;

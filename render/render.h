@@ -29,8 +29,8 @@ struct RenderSettings {
 
 // The characters the window's sender walks for `utf8` once it stands in the text box: one code
 // point per character (a character beyond 16 bits is one character, as a surrogate pair is there),
-// and every line end (CR LF, a lone CR or a lone LF) as the box's CR LF. `utf8` must be valid
-// UTF-8, as DecodeUtf8OrWindows1252 gives.
+// and every line end (CR LF, a lone CR, a lone LF or a paragraph separator) as the box's CR LF.
+// `utf8` must be valid UTF-8, as DecodeUtf8OrWindows1252 gives.
 std::u32string KeyedText(std::string_view utf8);
 
 class TextRenderer {

@@ -17,6 +17,8 @@ KELVO_TEST_PACKAGES+=(dpkg-dev file binutils desktop-file-utils appstream xvfb d
                       python3-gi gir1.2-atspi-2.0)
 # The window read through the accessibility bus, as a screen reader reads it, on a private X server.
 KELVO_TEST_PACKAGES+=(at-spi2-core python3-gi gir1.2-atspi-2.0 xvfb dbus xdotool)
+# Extra packages for the fuzz targets: clang with its libFuzzer and sanitizer runtimes.
+KELVO_FUZZ_PACKAGES=(clang libclang-rt-14-dev)
 
 kelvo_install_packages() {
     local missing=() pkg

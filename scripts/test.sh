@@ -82,4 +82,33 @@ echo "== ThreadSanitizer (Qt-free core)"
 kelvo_build build-tsan -DKELVO_SANITIZE=thread -DKELVO_CORE_ONLY=ON -DCMAKE_BUILD_TYPE=Debug
 (cd "$KELVO_ROOT/build-tsan" && TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 ctest --output-on-failure -j"$jobs" -LE sound)
 
+echo "== Fuzzing (libFuzzer with AddressSanitizer + UndefinedBehaviorSanitizer)"
+# Each target starts from its committed seeds and runs for a bounded time; a crash, leak,
+# timeout or sanitizer report fails the run and leaves the input in build-fuzz/artifacts.
+kelvo_install_packages "${KELVO_FUZZ_PACKAGES[@]}"
+kelvo_build build-fuzz -DKELVO_FUZZ=ON -DCMAKE_CXX_COMPILER=clang++ -- fuzz_all
+fuzz_seconds=${KELVO_FUZZ_SECONDS:-8}
+fuzz_work=$(mktemp -d "${TMPDIR:-/tmp}/kelvo-fuzz.XXXXXX")
+mkdir -p "$KELVO_ROOT/build-fuzz/artifacts"
+for corpus in convert text_file settings_file practice_library keying render_options group_generator; do
+    echo "-- fuzz_$corpus, ${fuzz_seconds} s"
+    mkdir "$fuzz_work/$corpus"
+    # The window's targets look for leaks once, at the end: Qt keeps caches between inputs, and a
+    # leak search after each input would leave them a few dozen inputs a second.
+    per_input_leaks=1
+    case $corpus in settings_file | practice_library) per_input_leaks=0 ;; esac
+    (cd "$fuzz_work" &&
+        ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
+        LSAN_OPTIONS=suppressions="$KELVO_ROOT/tests/lsan.supp":print_suppressions=0 \
+        UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
+        "$KELVO_ROOT/build-fuzz/fuzz/fuzz_$corpus" -max_total_time="$fuzz_seconds" -timeout=10 \
+            -detect_leaks="$per_input_leaks" -rss_limit_mb=2048 -artifact_prefix="$KELVO_ROOT/build-fuzz/artifacts/fuzz_$corpus-" \
+            "$fuzz_work/$corpus" "$KELVO_ROOT/fuzz/corpus/$corpus" 2>"$fuzz_work/$corpus.log") || {
+        tail -n 60 "$fuzz_work/$corpus.log" >&2
+        exit 1
+    }
+    tail -n 1 "$fuzz_work/$corpus.log"
+done
+rm -rf "$fuzz_work"
+
 echo "All tests passed."

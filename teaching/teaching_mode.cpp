@@ -87,6 +87,11 @@ void TForm1::KelvobuttonClick() {
         Panel2->show();
     }
     Drill.StartTeaching(StartCount(UsingEdit));
+    // The end of a send enables Start Kelvo again while a drill may still be running. The new
+    // start count is not checked until Start Sending, so the running drill ends here: otherwise
+    // the next turn would draw from a count of 0, a negative one or one above 40.
+    DrillRunning = false;
+    Timer1->SetEnabled(false);
     Memo1->clear();
     ShowHistogram();
     Timer2->SetEnabled(true);

@@ -194,6 +194,36 @@ private slots:
         QVERIFY(capture->Samples().empty());
     }
 
+    // A send that ends (or its abort) enables Start Kelvo again while a drill runs. Starting
+    // teaching again with any count, in range or not, waits for Start Sending, which checks it.
+    void startKelvoAgainDuringADrillWaitsForStartSending_data() {
+        QTest::addColumn<QString>("count");
+        QTest::addColumn<int>("used");
+        QTest::newRow("below one") << "-3" << 1;
+        QTest::newRow("above forty") << "50" << 40;
+        QTest::newRow("in range") << "3" << 3;
+    }
+    void startKelvoAgainDuringADrillWaitsForStartSending() {
+        QFETCH(QString, count);
+        QFETCH(int, used);
+        form->StartNumEdit->setText(QStringLiteral("5"));
+        form->Kelvobutton->click();
+        form->KelvoSendButton->click();
+        QVERIFY(form->DrillRunning);
+        form->AbortButtonClick();
+        QVERIFY(form->Kelvobutton->isEnabled());
+        form->StartNumEdit->setText(count);
+        form->Kelvobutton->click();
+        QVERIFY(!form->DrillRunning);
+        QVERIFY(!form->Timer1->Enabled());
+        QTRY_VERIFY(!form->Timer2->Enabled());  // its tick found no drill running
+        QCOMPARE(form->Drill.CurrentIndex, 1);  // no turn was drawn
+        form->KelvoSendButton->click();
+        QCOMPARE(form->Drill.CharsInUse, used);
+        QCOMPARE(form->Drill.CurrentIndex, used);
+        QCOMPARE(errors->Messages, QStringList());
+    }
+
     void stopKelvoRatesAndLabelsTheChart() {
         form->StartNumEdit->setText(QStringLiteral("10"));
         form->Kelvobutton->click();

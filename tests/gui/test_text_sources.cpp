@@ -170,6 +170,16 @@ private slots:
         QCOMPARE(errors->Messages, QStringList());
     }
 
+    // Only CR, LF and CR LF end a line of a block: a Unicode line or paragraph separator inside
+    // a text must not move the texts after it.
+    void textNumberIsTheFileLineWhateverTheTextHolds() {
+        test::WriteFile("P0", "one\xE2\x80\xA8half\r\ntwo\xE2\x80\xA9half\r\nthree\r\n");
+        form->Edit1->setText(QStringLiteral("3"));
+        form->Button1->click();
+        QCOMPARE(Memo1(*form), QStringLiteral("three"));
+        QCOMPARE(errors->Messages, QStringList());
+    }
+
     void shortBlockGivesAnEmptyText() {
         WriteBlock("P0", 0, 3);
         form->Edit1->setText(QStringLiteral("5"));

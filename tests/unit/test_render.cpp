@@ -43,6 +43,11 @@ TEST(KeyedText, EveryLineEndBecomesCrLfAndEachCodePointOneCharacter) {
         {"\xD0\x96", U"\u0416"},                // Cyrillic
         {"\xE2\x82\xAC", U"\u20AC"},            // three bytes
         {"x\xF0\x9F\x98\x80y", U"x\U0001F600y"},  // beyond 16 bits: one character, not two
+        // As the window's text box holds them: a paragraph separator ends a line there, a no-break
+        // space and a line separator stand as they are.
+        {"a\xC2\xA0" "b", U"a\u00A0b"},
+        {"a\xE2\x80\xA8" "b\xE2\x80\xA9", U"a\u2028b\r\n"},
+        {"\r\xE2\x80\xA9", U"\r\n\r\n"},  // a CR before one is a line end of its own
     };
     for (const Case& c : cases) EXPECT_EQ(KeyedText(c.utf8), c.keyed) << c.utf8;
 }

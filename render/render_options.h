@@ -33,7 +33,7 @@ struct RenderOptions {
 // range it takes. "-h" or "--help" anywhere before "--" gives Help and nothing else is checked.
 RenderOptions ParseRenderOptions(const std::vector<std::string_view>& args);
 
-std::string_view RenderHelp();
+std::string RenderHelp();
 
 // The practice text `number` (1..950) as the window's "Load practice Text" loads it: line
 // number - 100k of block file "P<k>", k = (number - 1) / 100, in `dir`, the name matched without

@@ -5,7 +5,8 @@ KELVO_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 
 # Packages to build and run the program.
 KELVO_BUILD_PACKAGES=(g++ make cmake pkg-config qt6-base-dev qt6-charts-dev libqt6opengl6-dev libgl-dev
-                      portaudio19-dev libgtest-dev libgmock-dev libbenchmark-dev fonts-dejavu-core)
+                      portaudio19-dev libgtest-dev libgmock-dev libbenchmark-dev fonts-dejavu-core
+                      libcli11-dev libsndfile1-dev)
 # Extra packages for the test suite: a real sound server to record what the program plays.
 KELVO_TEST_PACKAGES=(pulseaudio pulseaudio-utils libasound2-plugins sox)
 

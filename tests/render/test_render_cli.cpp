@@ -166,17 +166,17 @@ TEST(RenderProgram, BadCommandLineExitsWithTwoAndLeavesNoFile) {
         const char* message;
     } cases[] = {
         {{"text.txt", "-o", "new.wav", "--wpm", "0"},
-         "--wpm 0 is out of range: the code speed must be 1 to 100 words per minute"},
+         "--wpm: 0 is out of range: the code speed must be 1 to 100 words per minute"},
         {{"text.txt", "-o", "new.wav", "--rise", "x"}, "--rise: 'x' is not a valid floating point value"},
         {{"text.txt", "-o", "new.wav", "--freq", "4000"},
-         "--freq 4000 is out of range: the tone must be 20 to 3999 Hz at 8000 samples per second"},
+         "--freq: 4000 is out of range: the tone must be 20 to 3999 Hz at 8000 samples per second"},
         {{"text.txt", "-o", "new.wav", "--rate", "96000"},
-         "--rate 96000 is out of range: the sample rate must be 8000 to 48000 samples per second"},
-        {{"text.txt", "-o", "new.wav", "--loud"}, "unknown option '--loud'"},
+         "--rate: 96000 is out of range: the sample rate must be 8000 to 48000 samples per second"},
+        {{"text.txt", "-o", "new.wav", "--loud"}, "The following argument was not expected: --loud"},
         {{"text.txt", "-o", "old.wav", "--harmonics", "9"},
-         "--harmonics 9 is out of range: the number of harmonics must be 0 to 3"},
-        {{"text.txt"}, "no output file: give -o FILE, or -o - for standard output"},
-        {{"text.txt", "--practice", "2", "-o", "new.wav"}, "give a text file or --practice, not both"},
+         "--harmonics: 9 is out of range: the number of harmonics must be 0 to 3"},
+        {{"text.txt"}, "-o is required"},
+        {{"text.txt", "--practice", "2", "-o", "new.wav"}, "TEXTFILE excludes --practice"},
     };
     for (const auto& c : cases) {
         const Result r = RunProgram(dir.path(), c.args);

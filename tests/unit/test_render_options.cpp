@@ -72,6 +72,8 @@ TEST(RenderOptions, TextFileLimitsAndHelp) {
     EXPECT_TRUE(ParseRenderOptions({"--wpm", "0", "--help"}).Help);
     EXPECT_TRUE(ParseRenderOptions({"-h"}).Help);
     EXPECT_EQ(ParseRenderOptions({"-o", "x", "--", "--help"}).TextFile, "--help");
+    // An option given twice takes its last value.
+    EXPECT_EQ(ParseRenderOptions({"--wpm=12", "-o", "x", "--wpm", "13"}).Settings.CodeSpeed, 13);
 }
 
 TEST(RenderOptions, BadCommandLinesSayWhatIsWrong) {
@@ -80,49 +82,49 @@ TEST(RenderOptions, BadCommandLinesSayWhatIsWrong) {
         const char* message;
     };
     const Case cases[] = {
-        {{}, "no output file: give -o FILE, or -o - for standard output"},
-        {{"text.txt"}, "no output file: give -o FILE, or -o - for standard output"},
-        {{"-o"}, "option '-o' needs a value"},
-        {{"-o", "x", "--wpm"}, "option '--wpm' needs a value"},
-        {{"-o", "x", "--speed", "12"}, "unknown option '--speed'"},
-        {{"-o", "x", "-w", "12"}, "unknown option '-w'"},
-        {{"-o", "x", "--square=yes"}, "option '--square' takes no value"},
-        {{"-o", "x", "--data="}, "option '--data' needs a value"},
+        {{}, "-o is required"},
+        {{"text.txt"}, "-o is required"},
+        {{"-o"}, "-o: 1 required FILE missing"},
+        {{"-o", "x", "--wpm"}, "--wpm: 1 required N missing"},
+        {{"-o", "x", "--speed", "12"}, "The following argument was not expected: --speed"},
+        {{"-o", "x", "-w", "12"}, "The following argument was not expected: -w"},
+        {{"-o", "x", "--square=yes"}, "square was given a disallowed flag override"},
+        {{"-o", "x", "--data="}, "--data: 1 required DIR missing"},
         {{"-o", "x", "--wpm", "abc"}, "--wpm: 'abc' is not a valid integer value"},
         {{"-o", "x", "--wpm", "7.5"}, "--wpm: '7.5' is not a valid integer value"},
         {{"-o", "x", "--wpm", ""}, "--wpm: '' is not a valid integer value"},
-        {{"-o", "x", "--wpm", "0"}, "--wpm 0 is out of range: the code speed must be 1 to 100 words per minute"},
-        {{"-o", "x", "--wpm", "101"}, "--wpm 101 is out of range: the code speed must be 1 to 100 words per minute"},
+        {{"-o", "x", "--wpm", "0"}, "--wpm: 0 is out of range: the code speed must be 1 to 100 words per minute"},
+        {{"-o", "x", "--wpm", "101"}, "--wpm: 101 is out of range: the code speed must be 1 to 100 words per minute"},
         {{"-o", "x", "--wpm", "99999999999"},
-         "--wpm 99999999999 is out of range: the code speed must be 1 to 100 words per minute"},
+         "--wpm: 99999999999 is out of range: the code speed must be 1 to 100 words per minute"},
         {{"-o", "x", "--farnsworth", "-3"},
-         "--farnsworth -3 is out of range: the character speed must be 1 to 100 words per minute"},
+         "--farnsworth: -3 is out of range: the character speed must be 1 to 100 words per minute"},
         {{"-o", "x", "--freq", "800Hz"}, "--freq: '800Hz' is not a valid integer value"},
         {{"-o", "x", "--freq", "-800"},
-         "--freq -800 is out of range: the tone must be 20 to 3999 Hz at 8000 samples per second"},
+         "--freq: -800 is out of range: the tone must be 20 to 3999 Hz at 8000 samples per second"},
         {{"-o", "x", "--freq", "4000"},
-         "--freq 4000 is out of range: the tone must be 20 to 3999 Hz at 8000 samples per second"},
+         "--freq: 4000 is out of range: the tone must be 20 to 3999 Hz at 8000 samples per second"},
         // The tone is checked against the rate however the options are ordered.
         {{"-o", "x", "--freq", "5000", "--rate", "9000"},
-         "--freq 5000 is out of range: the tone must be 20 to 4499 Hz at 9000 samples per second"},
+         "--freq: 5000 is out of range: the tone must be 20 to 4499 Hz at 9000 samples per second"},
         {{"-o", "x", "--rate", "9000", "--freq", "19"},
-         "--freq 19 is out of range: the tone must be 20 to 4499 Hz at 9000 samples per second"},
+         "--freq: 19 is out of range: the tone must be 20 to 4499 Hz at 9000 samples per second"},
         {{"-o", "x", "--rise", "fast"}, "--rise: 'fast' is not a valid floating point value"},
-        {{"-o", "x", "--rise", "0"}, "--rise 0 is out of range: the rise and fall time must be 1 to 50 ms"},
-        {{"-o", "x", "--rise", "0.5"}, "--rise 0.5 is out of range: the rise and fall time must be 1 to 50 ms"},
-        {{"-o", "x", "--rise", "nan"}, "--rise nan is out of range: the rise and fall time must be 1 to 50 ms"},
-        {{"-o", "x", "--rise", "50.01"}, "--rise 50.01 is out of range: the rise and fall time must be 1 to 50 ms"},
-        {{"-o", "x", "--harmonics", "4"}, "--harmonics 4 is out of range: the number of harmonics must be 0 to 3"},
+        {{"-o", "x", "--rise", "0"}, "--rise: 0 is out of range: the rise and fall time must be 1 to 50 ms"},
+        {{"-o", "x", "--rise", "0.5"}, "--rise: 0.5 is out of range: the rise and fall time must be 1 to 50 ms"},
+        {{"-o", "x", "--rise", "nan"}, "--rise: nan is out of range: the rise and fall time must be 1 to 50 ms"},
+        {{"-o", "x", "--rise", "50.01"}, "--rise: 50.01 is out of range: the rise and fall time must be 1 to 50 ms"},
+        {{"-o", "x", "--harmonics", "4"}, "--harmonics: 4 is out of range: the number of harmonics must be 0 to 3"},
         {{"-o", "x", "--rate", "7999"},
-         "--rate 7999 is out of range: the sample rate must be 8000 to 48000 samples per second"},
+         "--rate: 7999 is out of range: the sample rate must be 8000 to 48000 samples per second"},
         {{"-o", "x", "--rate", "96000"},
-         "--rate 96000 is out of range: the sample rate must be 8000 to 48000 samples per second"},
+         "--rate: 96000 is out of range: the sample rate must be 8000 to 48000 samples per second"},
         {{"-o", "x", "--practice", "0"},
-         "--practice 0 is out of range: the practice text number must be 1 to 950"},
+         "--practice: 0 is out of range: the practice text number must be 1 to 950"},
         {{"-o", "x", "--practice", "951"},
-         "--practice 951 is out of range: the practice text number must be 1 to 950"},
-        {{"-o", "x", "--practice", "3", "a.txt"}, "give a text file or --practice, not both"},
-        {{"-o", "x", "a.txt", "b.txt"}, "only one text file can be keyed at a time, not also 'b.txt'"},
+         "--practice: 951 is out of range: the practice text number must be 1 to 950"},
+        {{"-o", "x", "--practice", "3", "a.txt"}, "TEXTFILE excludes --practice"},
+        {{"-o", "x", "a.txt", "b.txt"}, "The following argument was not expected: b.txt"},
     };
     for (const Case& c : cases) {
         try {

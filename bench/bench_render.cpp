@@ -9,7 +9,7 @@
 #include <unistd.h>
 
 #include "render/render.h"
-#include "render/wav_file.h"
+#include "render/sound_file.h"
 
 namespace {
 

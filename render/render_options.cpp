@@ -2,6 +2,7 @@
 
 #include "platform/convert.h"
 #include "platform/text_file.h"
+#include "render/chapters.h"
 #include "sources/practice_library.h"
 
 #include <CLI/CLI.hpp>
@@ -10,6 +11,7 @@
 #include <cmath>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace kelvo {
@@ -22,6 +24,8 @@ constexpr int MinRate = 8000, MaxRate = 48000;
 // The window's rise/fall control's range. A rise under one sample would hold a mark at level 0.
 constexpr double MinRiseMs = 1, MaxRiseMs = 50;
 constexpr int MinToneFreq = 20;
+constexpr double MinQuality = 0, MaxQuality = 1;
+constexpr int MinSpeedStep = 0, MaxSpeedStep = 20;
 
 constexpr const char* WordsPerMinute = " words per minute";
 constexpr const char* SamplesPerSecond = " samples per second";
@@ -67,14 +71,23 @@ CLI::Validator WholeNumber() {
         "");
 }
 
+CLI::Validator KnownFormat() {
+    return CLI::Validator(
+        [](std::string& input) -> std::string {
+            return FormatNamed(input) ? std::string() : "'" + input + "' is not a format: give wav, flac, ogg, opus or mp3";
+        },
+        "");
+}
+
 CLI::Validator NotEmpty(const std::string& what) {
     return CLI::Validator([=](std::string& input) { return input.empty() ? "needs " + what : std::string(); }, "");
 }
 
 constexpr const char* Description =
-    "Keys a text as Morse code and writes the sound as a 16-bit mono PCM WAV file: the same\n"
-    "samples the Kelvo window sends for the same text and settings, from the 3-dit lead-in to\n"
-    "the last character gap.\n";
+    "Keys a text as Morse code and writes the sound as a file: WAV (16-bit mono PCM), FLAC, Ogg\n"
+    "Vorbis, Ogg Opus or MP3. The sound is the same samples the Kelvo window sends for the same\n"
+    "text and settings, from the 3-dit lead-in to the last character gap (the lossy formats\n"
+    "keep the keying, not every sample). A book can be split into chapters, one file each.\n";
 
 constexpr const char* Footer = R"(Options take their value as "--wpm 12" or "--wpm=12".
 Exit status: 0 written; 1 a file could not be read or written; 2 a bad command line.
@@ -83,7 +96,12 @@ Examples:
   kelvo-render --practice 1 -o p1.wav
   kelvo-render --practice 250 --data ~/.local/share/kelvo -o p250.wav
   kelvo-render --wpm 12 --farnsworth 18 --freq 650 --rise 3 lesson.txt -o lesson.wav
-  echo "CQ CQ DE K1ABC" | kelvo-render --harmonics 0 --square --rate 44100 -o - | aplay)";
+  echo "CQ CQ DE K1ABC" | kelvo-render --harmonics 0 --square --rate 44100 -o - | aplay
+  kelvo-render --format flac --title "Lesson 1" --comment "first lesson" lesson.txt -o - > l1.flac
+  kelvo-render --wpm 15 --farnsworth 20 --chapter-marker CHAPTER --speed-step 1 --title "My Book"
+               --artist "Jane Doe" --quality 0.5 book.txt -o book-%03d.mp3
+    (a book to MP3 files book-001.mp3, book-002.mp3, ..., one per line beginning "CHAPTER",
+    each 1 word per minute faster than the one before))";
 
 // CLI11's layout with the usage lines first, every option in its group (the text file too),
 // each default said in words, and descriptions wrapped to the width of a terminal.
@@ -135,7 +153,7 @@ private:
 
 // The whole command line, declared once: each option with its type, range, default and help.
 // The app writes into `o`; it never exits the process.
-std::unique_ptr<CLI::App> CommandLine(RenderOptions& o) {
+std::unique_ptr<CLI::App> CommandLine(RenderOptions& o, std::string& format, std::optional<double>& quality) {
     auto app = std::make_unique<CLI::App>(Description, "kelvo-render");
     app->footer(Footer);
     // As with most programs, an option given twice takes its last value.
@@ -168,14 +186,48 @@ std::unique_ptr<CLI::App> CommandLine(RenderOptions& o) {
         ->check(NotEmpty("a folder name"))
         ->group(text);
 
+    constexpr const char* output = "Output";
     app->add_option("-o", o.Output,
-                    "the WAV file to write; \"-\" writes to standard output (not to a terminal). A file is "
+                    "the file to write; \"-\" writes to standard output (not to a terminal). A file is "
                     "written whole or not at all: after an error no partial file is left and an existing "
-                    "file keeps its old contents.")
+                    "file keeps its old contents. With --chapter-marker, a numbered name such as "
+                    "book-%03d.mp3 (%d, %03d ... stand for the chapter number, %% for a %)")
         ->type_name("FILE")
         ->required()
         ->check(NotEmpty("a file name, or - for standard output"))
-        ->group("Output");
+        ->group(output);
+    app->add_option("--format", format,
+                    "wav, flac, ogg (Vorbis), opus or mp3 (default: from the extension of -o: .wav, .flac, "
+                    ".ogg or .oga, .opus, .mp3; any other name and standard output get WAV)")
+        ->type_name("NAME")
+        ->check(KnownFormat())
+        ->group(output);
+    app->add_option("--quality", quality,
+                    "the encoder's quality for ogg, opus and mp3, 0 (smallest file) to 1 (best sound) "
+                    "(default 0.3, clean Morse at a small size)")
+        ->type_name("Q")
+        ->check(InRange(MinQuality, MaxQuality, "the quality"))
+        ->group(output);
+    app->add_option("--title", o.Title, "the title tag (flac, ogg, opus, mp3); with chapters, each file's "
+                                        "title ends in its chapter number")
+        ->type_name("TEXT")
+        ->group(output);
+    app->add_option("--artist", o.Artist, "the artist tag")->type_name("TEXT")->group(output);
+    app->add_option("--comment", o.Comment, "the comment tag (default: the speeds, tone and rise time used)")
+        ->type_name("TEXT")
+        ->group(output);
+    app->add_option("--chapter-marker", o.ChapterMarker,
+                    "start a new chapter, and a new file, at each line that begins with TEXT (for example "
+                    "CHAPTER); the marker line is keyed as the chapter's heading. The chapters are "
+                    "encoded on all cores at once.")
+        ->type_name("TEXT")
+        ->check(NotEmpty("a marker text"))
+        ->group(output);
+    app->add_option("--speed-step", o.SpeedStep,
+                    "raise both speeds by N words per minute from one chapter to the next, up to 100")
+        ->type_name("N")
+        ->check(InRange(MinSpeedStep, MaxSpeedStep, "the speed step", WordsPerMinute))
+        ->group(output);
 
     constexpr const char* sound = "Sound (the defaults are the window's)";
     RenderSettings& s = o.Settings;
@@ -224,7 +276,9 @@ RenderOptions ParseRenderOptions(const std::vector<std::string_view>& args) {
             return o;
         }
     }
-    const auto app = CommandLine(o);
+    std::string format;
+    std::optional<double> quality;
+    const auto app = CommandLine(o, format, quality);
     try {
         app->parse(std::vector<std::string>(args.rbegin(), args.rend()));  // CLI11 takes them last first
     } catch (const CLI::ParseError& e) {
@@ -237,12 +291,28 @@ RenderOptions ParseRenderOptions(const std::vector<std::string_view>& args) {
         throw EUsageError("--freq: " + OutOfRange(std::to_string(o.Settings.ToneFreq), "the tone",
                                                   std::to_string(MinToneFreq), std::to_string(maxFreq),
                                                   " Hz at " + std::to_string(o.Settings.SampRate) + SamplesPerSecond));
+
+    o.Format = !format.empty() ? *FormatNamed(format) : FormatOfFile(o.Output).value_or(SoundFormat::Wav);
+    o.Quality = quality.value_or(DefaultQuality(o.Format));
+    if (!AcceptsRate(o.Format, o.Settings.SampRate))
+        throw EUsageError("--rate: the " + std::string(FormatName(o.Format)) + " encoder takes " +
+                          std::string(AcceptedRates(o.Format)) + SamplesPerSecond + ", not " +
+                          std::to_string(o.Settings.SampRate));
+    if (!o.ChapterMarker.empty()) {
+        const std::string problem = NumberedNameProblem(o.Output);
+        if (!problem.empty())
+            throw EUsageError("--chapter-marker writes one file per chapter, but -o " + o.Output + " " +
+                              (problem.starts_with("has") ? problem : "is not numbered: " + problem) +
+                              "; give a numbered name such as book-%03d.mp3");
+    }
     return o;
 }
 
 std::string RenderHelp() {
     RenderOptions o;
-    return CommandLine(o)->help();
+    std::string format;
+    std::optional<double> quality;
+    return CommandLine(o, format, quality)->help();
 }
 
 std::string ReadPracticeText(const std::filesystem::path& dir, int number) {

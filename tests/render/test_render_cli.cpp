@@ -18,7 +18,8 @@
 #include "platform/text_file.h"
 #include "render/render.h"
 #include "render/render_options.h"
-#include "render/wav_file.h"
+#include "render/sound_file.h"
+#include "tests/render/sound_check.h"
 #include "tests/support/temp_dir.h"
 
 namespace kelvo {
@@ -86,14 +87,9 @@ Result RunProgram(const fs::path& dir, const std::vector<std::string>& args, con
 // The WAV file the core makes of `utf8` with `settings`.
 std::string ExpectedWav(const std::string& utf8, const RenderSettings& settings) {
     const TextRenderer renderer(settings);
-    const std::u32string text = KeyedText(utf8);
-    std::string bytes;
-    renderer.Render(text, [&](std::int16_t s) {
-        bytes += static_cast<char>(static_cast<std::uint16_t>(s) & 0xFF);
-        bytes += static_cast<char>(static_cast<std::uint16_t>(s) >> 8);
-    });
-    const auto header = WavHeader(settings.SampRate, static_cast<std::int64_t>(bytes.size() / 2));
-    return std::string(header.begin(), header.end()) + bytes;
+    std::vector<std::int16_t> samples;
+    renderer.Render(KeyedText(utf8), [&](std::int16_t s) { samples.push_back(s); });
+    return test::WavFileBytes(settings.SampRate, samples);
 }
 
 std::string UsageMessage(const std::string& message) {

@@ -7,7 +7,6 @@
 #include "render/render_options.h"
 #include "render/sound_file.h"
 
-#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <exception>
@@ -23,8 +22,8 @@ namespace {
 constexpr const char* ProgramName = "kelvo-render";
 constexpr const char* TerminalMessage =
     "will not write sound to a terminal: redirect standard output or give -o FILE";
-// Work shorter than this ends before a progress line would be worth reading.
-constexpr auto QuietTime = std::chrono::seconds(1);
+// Long work, worth a progress line: an hour of sound or more (a book; seconds of work in MP3).
+constexpr double LongSoundSeconds = 3600;
 
 std::string ReadStandardInput() {
     std::string bytes((std::istreambuf_iterator<char>(std::cin)), std::istreambuf_iterator<char>());
@@ -43,7 +42,7 @@ std::string LoadText(const kelvo::RenderOptions& options) {
 // One line on the terminal, rewritten in place, for work that takes a while; removed at the end.
 class ProgressLine {
 public:
-    ProgressLine() : Shown(::isatty(STDERR_FILENO) == 1), Start(std::chrono::steady_clock::now()) {}
+    ProgressLine() : Terminal(::isatty(STDERR_FILENO) == 1) {}
     ~ProgressLine() {
         if (Written) std::cerr << "\r\033[K" << std::flush;
     }
@@ -51,7 +50,7 @@ public:
     ProgressLine& operator=(const ProgressLine&) = delete;
 
     void operator()(const kelvo::RenderProgress& p) {
-        if (!Shown || std::chrono::steady_clock::now() - Start < QuietTime) return;
+        if (!Terminal || p.SoundSeconds < LongSoundSeconds) return;
         const int percent = static_cast<int>(std::floor(p.Share * 100));
         std::cerr << "\r\033[K" << ProgramName << ": ";
         if (p.Chapters > 1) std::cerr << "chapter " << std::min(p.ChaptersDone + 1, p.Chapters) << " of " << p.Chapters << ", ";
@@ -60,9 +59,8 @@ public:
     }
 
 private:
-    bool Shown;
+    bool Terminal;
     bool Written = false;
-    std::chrono::steady_clock::time_point Start;
 };
 
 int Run(const std::vector<std::string_view>& args) {

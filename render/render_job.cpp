@@ -74,9 +74,12 @@ void RunJobs(const std::vector<RenderJob>& jobs, unsigned threads,
     std::vector<std::unique_ptr<SoundOutput>> outputs;
     std::vector<std::unique_ptr<TextRenderer>> renderers;
     std::int64_t totalSamples = 0;
+    double soundSeconds = 0;
     for (const RenderJob& j : jobs) {
         renderers.push_back(std::make_unique<TextRenderer>(j.Settings));
-        totalSamples += renderers.back()->SampleCount(j.Text);
+        const std::int64_t samples = renderers.back()->SampleCount(j.Text);
+        totalSamples += samples;
+        soundSeconds += static_cast<double>(samples) / j.Settings.SampRate;
     }
     for (const RenderJob& j : jobs) outputs.push_back(std::make_unique<SoundOutput>(j.Output));
 
@@ -108,13 +111,14 @@ void RunJobs(const std::vector<RenderJob>& jobs, unsigned threads,
                 changed.notify_all();
             });
         std::unique_lock lock(mutex);
-        while (stopped < workers) {
-            if (changed.wait_for(lock, interval, [&] { return stopped == workers; })) break;
+        for (bool first = true; first || !changed.wait_for(lock, interval, [&] { return stopped == workers; });
+             first = false) {
             if (!report) continue;
             RenderProgress p;
             p.Chapters = static_cast<int>(count);
             p.ChaptersDone = static_cast<int>(std::count(finished.begin(), finished.end(), 1));
             p.Share = totalSamples > 0 ? static_cast<double>(samplesDone.load()) / static_cast<double>(totalSamples) : 1;
+            p.SoundSeconds = soundSeconds;
             lock.unlock();
             report(p);
             lock.lock();

@@ -36,12 +36,13 @@ struct RenderProgress {
     int ChaptersDone = 0;
     int Chapters = 0;
     double Share = 0;
+    double SoundSeconds = 0;  // of all the chapters together
 };
 
 // Writes every job, up to `threads` at once, each into its own temporary file; only when all have
 // been written are they committed, so an error leaves none of them behind (the first error by
 // chapter order is thrown once every thread has stopped). `report`, when given, is called on this
-// thread about every `interval` while the work goes on.
+// thread as the work starts and about every `interval` while it goes on.
 void RunJobs(const std::vector<RenderJob>& jobs, unsigned threads,
              const std::function<void(const RenderProgress&)>& report = {},
              std::chrono::milliseconds interval = std::chrono::milliseconds(250));

@@ -30,7 +30,43 @@ TEST(RenderOptions, DefaultsAreTheWindowsStartUpSettings) {
     EXPECT_EQ(o.DataDir, "");
     EXPECT_EQ(o.TextFile, "");
     EXPECT_EQ(o.Output, "out.wav");
+    EXPECT_EQ(o.Format, SoundFormat::Wav);
+    EXPECT_EQ(o.Title, "");
+    EXPECT_EQ(o.Artist, "Kelvo");
+    EXPECT_EQ(o.Comment, "");
+    EXPECT_EQ(o.ChapterMarker, "");
+    EXPECT_EQ(o.SpeedStep, 0);
     EXPECT_FALSE(o.Help);
+}
+
+TEST(RenderOptions, FormatFromTheNameOrFormatAndQualityByFormat) {
+    const struct {
+        Args args;
+        SoundFormat format;
+        double quality;
+    } cases[] = {
+        {{"-o", "a.wav"}, SoundFormat::Wav, 0},
+        {{"-o", "a.txt"}, SoundFormat::Wav, 0},
+        {{"-o", "-"}, SoundFormat::Wav, 0},
+        {{"-o", "a.FLAC"}, SoundFormat::Flac, 0},
+        {{"-o", "a.oga"}, SoundFormat::Vorbis, DefaultQuality(SoundFormat::Vorbis)},
+        {{"-o", "a.opus"}, SoundFormat::Opus, DefaultQuality(SoundFormat::Opus)},
+        {{"-o", "a.mp3", "--quality", "0.75"}, SoundFormat::Mp3, 0.75},
+        {{"-o", "-", "--format", "flac"}, SoundFormat::Flac, 0},
+        {{"-o", "a.wav", "--format=mp3", "--quality=0"}, SoundFormat::Mp3, 0},  // --format wins
+    };
+    for (const auto& c : cases) {
+        const RenderOptions o = ParseRenderOptions(c.args);
+        EXPECT_EQ(o.Format, c.format) << c.args.back();
+        EXPECT_EQ(o.Quality, c.quality) << c.args.back();
+    }
+    const RenderOptions book = ParseRenderOptions({"--chapter-marker", "CHAPTER", "--speed-step", "2", "--title", "T",
+                                                   "--artist=A", "--comment", "C", "-o", "b-%03d.mp3"});
+    EXPECT_EQ(book.ChapterMarker, "CHAPTER");
+    EXPECT_EQ(book.SpeedStep, 2);
+    EXPECT_EQ(book.Title, "T");
+    EXPECT_EQ(book.Artist, "A");
+    EXPECT_EQ(book.Comment, "C");
 }
 
 TEST(RenderOptions, EveryOptionInBothForms) {
@@ -125,6 +161,26 @@ TEST(RenderOptions, BadCommandLinesSayWhatIsWrong) {
          "--practice: 951 is out of range: the practice text number must be 1 to 950"},
         {{"-o", "x", "--practice", "3", "a.txt"}, "TEXTFILE excludes --practice"},
         {{"-o", "x", "a.txt", "b.txt"}, "The following argument was not expected: b.txt"},
+        {{"-o", "x", "--format", "aac"}, "--format: 'aac' is not a format: give wav, flac, ogg, opus or mp3"},
+        {{"-o", "x", "--quality", "1.5"}, "--quality: 1.5 is out of range: the quality must be 0 to 1"},
+        {{"-o", "x.opus", "--rate", "44100"},
+         "--rate: the opus encoder takes 8000, 12000, 16000, 24000 or 48000 samples per second, not 44100"},
+        {{"-o", "x", "--format=mp3", "--rate", "9000"},
+         "--rate: the mp3 encoder takes 8000, 11025, 12000, 16000, 22050, 24000, 32000, 44100 or 48000 samples "
+         "per second, not 9000"},
+        {{"-o", "book.mp3", "--chapter-marker", "CHAPTER"},
+         "--chapter-marker writes one file per chapter, but -o book.mp3 has no % for the chapter number; give a "
+         "numbered name such as book-%03d.mp3"},
+        {{"-o", "-", "--chapter-marker", "CHAPTER"},
+         "--chapter-marker writes one file per chapter, but -o - has no % for the chapter number; give a numbered "
+         "name such as book-%03d.mp3"},
+        {{"-o", "b%s.mp3", "--chapter-marker", "CHAPTER"},
+         "--chapter-marker writes one file per chapter, but -o b%s.mp3 is not numbered: '%s.m' is not a chapter "
+         "number: use %d, %03d or %% for a %; give a numbered name such as book-%03d.mp3"},
+        {{"-o", "b%d.mp3", "--chapter-marker="}, "--chapter-marker: 1 required TEXT missing"},
+        {{"-o", "b%d.mp3", "--chapter-marker", ""}, "--chapter-marker: needs a marker text"},
+        {{"-o", "x", "--speed-step", "21"},
+         "--speed-step: 21 is out of range: the speed step must be 0 to 20 words per minute"},
     };
     for (const Case& c : cases) {
         try {
@@ -140,7 +196,8 @@ TEST(RenderOptions, HelpNamesEveryOptionAndUsesEachInAnExample) {
     const std::string help(RenderHelp());
     const std::string examples = help.substr(help.find("Examples:"));
     for (const char* option :
-         {"--wpm", "--farnsworth", "--freq", "--rise", "--harmonics", "--square", "--rate", "--practice", "--data", "-o"}) {
+         {"--wpm", "--farnsworth", "--freq", "--rise", "--harmonics", "--square", "--rate", "--practice", "--data", "-o",
+          "--format", "--quality", "--title", "--artist", "--comment", "--chapter-marker", "--speed-step"}) {
         EXPECT_NE(help.find(std::string("  ") + option), std::string::npos) << option << " is not described";
         EXPECT_NE(examples.find(std::string(" ") + option + " "), std::string::npos) << option << " has no example";
     }

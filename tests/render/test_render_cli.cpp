@@ -295,11 +295,11 @@ TEST(RenderProgram, ShowsProgressOnATerminalForLongWork) {
     std::string shown;
     ::fcntl(master, F_SETFL, O_NONBLOCK);
     int status = 0;
-    for (;;) {
+    for (bool ended = false; !ended;) {
+        ended = ::waitpid(pid, &status, WNOHANG) == pid;  // then one last read takes what is left
         char block[4096];
         for (ssize_t n; (n = ::read(master, block, sizeof block)) > 0;) shown.append(block, static_cast<std::size_t>(n));
-        if (::waitpid(pid, &status, WNOHANG) == pid) break;
-        ::usleep(20000);
+        if (!ended) ::usleep(20000);
     }
     ::close(master);
     EXPECT_EQ(WEXITSTATUS(status), 0) << shown;

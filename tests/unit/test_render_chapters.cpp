@@ -61,7 +61,9 @@ TEST(Chapters, NumberedFileNames) {
     };
     for (const auto& c : cases) {
         EXPECT_EQ(NumberedNameProblem(c.pattern), c.problem) << c.pattern;
-        if (c.third) EXPECT_EQ(ChapterFileName(c.pattern, 3), c.third) << c.pattern;
+        if (c.third) {
+            EXPECT_EQ(ChapterFileName(c.pattern, 3), c.third) << c.pattern;
+        }
     }
     EXPECT_EQ(ChapterFileName("book-%03d.mp3", 1234), "book-1234.mp3");
 }

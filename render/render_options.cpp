@@ -127,8 +127,8 @@ public:
 
 private:
     static constexpr const char* Usage =
-        "Usage: kelvo-render [OPTIONS] [TEXTFILE] -o OUTPUT.wav\n"
-        "       kelvo-render [OPTIONS] --practice N -o OUTPUT.wav\n";
+        "Usage: kelvo-render [OPTIONS] [TEXTFILE] -o FILE\n"
+        "       kelvo-render [OPTIONS] --practice N -o FILE\n";
     static constexpr std::size_t TextWidth = 90 - 20;
 
     static std::string Wrapped(const std::string& text) {
@@ -224,7 +224,8 @@ std::unique_ptr<CLI::App> CommandLine(RenderOptions& o, std::string& format, std
         ->check(NotEmpty("a marker text"))
         ->group(output);
     app->add_option("--speed-step", o.SpeedStep,
-                    "raise both speeds by N words per minute from one chapter to the next, up to 100")
+                    "raise both speeds by N words per minute, 0 to 20, from one chapter to the next (no "
+                    "speed goes above 100)")
         ->type_name("N")
         ->check(InRange(MinSpeedStep, MaxSpeedStep, "the speed step", WordsPerMinute))
         ->group(output);

@@ -1,15 +1,19 @@
 // How much faster than real time kelvo-render keys a long text: ten thousand words at the
 // window's start-up settings (5 words per minute, Farnsworth 14, 800 Hz), about 26 hours of
-// Morse. "audio_s_per_cpu_s" is seconds of sound made per second of CPU time.
+// Morse, rendered alone and written in each file format. "audio_s_per_cpu_s" is seconds of sound
+// made per second of CPU time. "bench_render --write-text FILE" writes the text, so that other
+// programs can be timed on the same words.
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
-#include <fcntl.h>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <string>
-#include <unistd.h>
 
 #include "render/render.h"
-#include "render/wav_file.h"
+#include "render/sound_file.h"
 
 namespace {
 
@@ -56,16 +60,25 @@ void BM_RenderTenThousandWords(benchmark::State& state) {
     state.counters["audio_hours"] = seconds / 3600;
 }
 
-// What the program does: count, header, every sample packed and written (to /dev/null).
-void BM_WriteWavTenThousandWords(benchmark::State& state) {
-    kelvo::RenderSettings settings;
-    settings.SampRate = static_cast<int>(state.range(0));
+// What the program does for one file: every sample encoded by libsndfile into a file in the
+// temporary folder (the encoders seek, so no /dev/null), in each format at its default quality.
+void BM_WriteTenThousandWords(benchmark::State& state) {
+    const auto format = static_cast<kelvo::SoundFormat>(state.range(0));
+    kelvo::RenderSettings settings;  // 8000 per second: every format takes it
     const kelvo::TextRenderer renderer(settings);
     const std::u32string text = kelvo::KeyedText(LongText());
     const double seconds = AudioSeconds(renderer, text);
-    const int sink = ::open("/dev/null", O_WRONLY);
-    for (auto _ : state) kelvo::WriteWav(renderer, text, sink, "/dev/null");
-    ::close(sink);
+    kelvo::EncoderSettings encoder;
+    encoder.Format = format;
+    encoder.Quality = kelvo::DefaultQuality(format);
+    const std::string file = (std::filesystem::temp_directory_path() /
+                              ("kelvo-bench." + std::string(kelvo::FormatName(format))))
+                                 .string();
+    for (auto _ : state) {
+        kelvo::SoundOutput out(file);
+        kelvo::WriteSound(renderer, text, out, encoder);
+    }  // never committed: the temporary file goes
+    state.SetLabel(std::string(kelvo::FormatName(format)));
     state.counters["audio_s_per_cpu_s"] =
         benchmark::Counter(seconds * static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
     state.counters["audio_hours"] = seconds / 3600;
@@ -74,5 +87,20 @@ void BM_WriteWavTenThousandWords(benchmark::State& state) {
 }  // namespace
 
 BENCHMARK(BM_RenderTenThousandWords)->Arg(8000)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_WriteWavTenThousandWords)->Arg(8000)->Unit(benchmark::kMillisecond);
-BENCHMARK_MAIN();
+// The lossy encoders take tens of seconds for 26 hours of sound: one pass each is plenty.
+BENCHMARK(BM_WriteTenThousandWords)
+    ->DenseRange(static_cast<int>(kelvo::SoundFormat::Wav), static_cast<int>(kelvo::SoundFormat::Mp3))
+    ->Iterations(1)
+    ->MeasureProcessCPUTime()
+    ->Unit(benchmark::kSecond);
+
+int main(int argc, char** argv) {
+    if (argc == 3 && std::strcmp(argv[1], "--write-text") == 0) {
+        std::ofstream(argv[2], std::ios::binary) << LongText();
+        return 0;
+    }
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -71,7 +71,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     // As typed into the box: any characters, one code point each.
     std::u32string typed;
-    const std::string utf8 = DecodeUtf8OrLatin1(chars);
+    const std::string utf8 = DecodeUtf8OrWindows1252(chars);
     for (std::size_t i = 0; i < utf8.size();) typed += NextCodePoint(utf8, i);
     source.SetSeed(seed);
     try {

@@ -58,7 +58,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     s.RiseMs = 1 + data[4] % 50;
     s.Harmonics = data[5] % 4;
     s.SquareWave = data[5] & 0x80;
-    const std::string utf8 = DecodeUtf8OrLatin1(std::string_view(reinterpret_cast<const char*>(data) + 6, size - 6));
+    const std::string utf8 = DecodeUtf8OrWindows1252(std::string_view(reinterpret_cast<const char*>(data) + 6, size - 6));
     std::u32string text = KeyedText(utf8);
     if (text.size() > MostCharacters) text.resize(MostCharacters);
 

@@ -30,7 +30,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string text = ReadPracticeText(".", number);
     std::string expected;
     if (place) {
-        const std::vector<std::string> lines = SplitLines(DecodeUtf8OrLatin1(block));
+        const std::vector<std::string> lines = SplitLines(DecodeUtf8OrWindows1252(block));
         if (place->Line <= static_cast<int>(lines.size())) expected = lines[place->Line - 1];
     }
     FUZZ_CHECK(text == expected);

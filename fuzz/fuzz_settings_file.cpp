@@ -22,7 +22,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     TForm1& form = fuzz::Window();
     const char* bytes = reinterpret_cast<const char*>(data);
     fuzz::WriteScratchFile(QStringLiteral("Kelvoinit.txt"), bytes, size);
-    const std::vector<std::string> lines = SplitLines(DecodeUtf8OrLatin1(std::string_view(bytes, size)));
+    const std::vector<std::string> lines = SplitLines(DecodeUtf8OrWindows1252(std::string_view(bytes, size)));
     const auto line = [&](std::size_t n) { return n <= lines.size() ? lines[n - 1] : std::string(); };
 
     TScrollBar* const bars[] = {form.CspeedScrollbar, form.SpeedScrollBar, form.Freqscrollbar};

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "render/render.h"
+#include "render/sound_file.h"
 
 namespace kelvo {
 
@@ -25,7 +26,14 @@ struct RenderOptions {
     int Practice = 0;          // practice text number; 0 when the text comes from a file
     std::string DataDir;       // folder of the block files; empty is the current folder
     std::string TextFile;      // empty or "-": standard input
-    std::string Output;        // "-": standard output
+    std::string Output;        // "-": standard output; with a chapter marker, a numbered name
+    SoundFormat Format = SoundFormat::Wav;  // from --format, else the output's extension
+    double Quality = 0;        // the encoder's, 0 to 1; the format's default unless given
+    std::string Title;
+    std::string Artist = "Kelvo";
+    std::string Comment;       // empty: the speeds, tone and rise time used
+    std::string ChapterMarker; // empty: one file
+    int SpeedStep = 0;         // words per minute added to both speeds per chapter
     bool Help = false;
 };
 
@@ -33,7 +41,7 @@ struct RenderOptions {
 // range it takes. "-h" or "--help" anywhere before "--" gives Help and nothing else is checked.
 RenderOptions ParseRenderOptions(const std::vector<std::string_view>& args);
 
-std::string_view RenderHelp();
+std::string RenderHelp();
 
 // The practice text `number` (1..950) as the window's "Load practice Text" loads it: line
 // number - 100k of block file "P<k>", k = (number - 1) / 100, in `dir`, the name matched without

@@ -5,7 +5,8 @@ KELVO_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 
 # Packages to build and run the program.
 KELVO_BUILD_PACKAGES=(g++ make cmake pkg-config qt6-base-dev qt6-charts-dev libqt6opengl6-dev libgl-dev
-                      portaudio19-dev libgtest-dev libgmock-dev libbenchmark-dev fonts-dejavu-core)
+                      portaudio19-dev libgtest-dev libgmock-dev libbenchmark-dev fonts-dejavu-core
+                      libcli11-dev libsndfile1-dev)
 # The icon's PNG sizes are drawn from its SVG at build time.
 KELVO_BUILD_PACKAGES+=(librsvg2-bin)
 # Extra packages for the test suite: a real sound server to record what the program plays.

@@ -18,7 +18,8 @@
 #include "platform/text_file.h"
 #include "render/render.h"
 #include "render/render_options.h"
-#include "render/wav_file.h"
+#include "render/sound_file.h"
+#include "tests/render/sound_check.h"
 #include "tests/support/temp_dir.h"
 
 namespace kelvo {
@@ -86,14 +87,9 @@ Result RunProgram(const fs::path& dir, const std::vector<std::string>& args, con
 // The WAV file the core makes of `utf8` with `settings`.
 std::string ExpectedWav(const std::string& utf8, const RenderSettings& settings) {
     const TextRenderer renderer(settings);
-    const std::u32string text = KeyedText(utf8);
-    std::string bytes;
-    renderer.Render(text, [&](std::int16_t s) {
-        bytes += static_cast<char>(static_cast<std::uint16_t>(s) & 0xFF);
-        bytes += static_cast<char>(static_cast<std::uint16_t>(s) >> 8);
-    });
-    const auto header = WavHeader(settings.SampRate, static_cast<std::int64_t>(bytes.size() / 2));
-    return std::string(header.begin(), header.end()) + bytes;
+    std::vector<std::int16_t> samples;
+    renderer.Render(KeyedText(utf8), [&](std::int16_t s) { samples.push_back(s); });
+    return test::WavFileBytes(settings.SampRate, samples);
 }
 
 std::string UsageMessage(const std::string& message) {
@@ -166,17 +162,17 @@ TEST(RenderProgram, BadCommandLineExitsWithTwoAndLeavesNoFile) {
         const char* message;
     } cases[] = {
         {{"text.txt", "-o", "new.wav", "--wpm", "0"},
-         "--wpm 0 is out of range: the code speed must be 1 to 100 words per minute"},
+         "--wpm: 0 is out of range: the code speed must be 1 to 100 words per minute"},
         {{"text.txt", "-o", "new.wav", "--rise", "x"}, "--rise: 'x' is not a valid floating point value"},
         {{"text.txt", "-o", "new.wav", "--freq", "4000"},
-         "--freq 4000 is out of range: the tone must be 20 to 3999 Hz at 8000 samples per second"},
+         "--freq: 4000 is out of range: the tone must be 20 to 3999 Hz at 8000 samples per second"},
         {{"text.txt", "-o", "new.wav", "--rate", "96000"},
-         "--rate 96000 is out of range: the sample rate must be 8000 to 48000 samples per second"},
-        {{"text.txt", "-o", "new.wav", "--loud"}, "unknown option '--loud'"},
+         "--rate: 96000 is out of range: the sample rate must be 8000 to 48000 samples per second"},
+        {{"text.txt", "-o", "new.wav", "--loud"}, "The following argument was not expected: --loud"},
         {{"text.txt", "-o", "old.wav", "--harmonics", "9"},
-         "--harmonics 9 is out of range: the number of harmonics must be 0 to 3"},
-        {{"text.txt"}, "no output file: give -o FILE, or -o - for standard output"},
-        {{"text.txt", "--practice", "2", "-o", "new.wav"}, "give a text file or --practice, not both"},
+         "--harmonics: 9 is out of range: the number of harmonics must be 0 to 3"},
+        {{"text.txt"}, "-o is required"},
+        {{"text.txt", "--practice", "2", "-o", "new.wav"}, "TEXTFILE excludes --practice"},
     };
     for (const auto& c : cases) {
         const Result r = RunProgram(dir.path(), c.args);
@@ -190,7 +186,9 @@ TEST(RenderProgram, BadCommandLineExitsWithTwoAndLeavesNoFile) {
 
 TEST(RenderProgram, ReadOrWriteFailureExitsWithOneAndLeavesNoFile) {
     TempDir dir;
-    WriteBytes(dir.path() / "text.txt", "PARIS PARIS PARIS");
+    // Two chapters at 100 words per minute: the first fits under the file size limit below, the
+    // second does not.
+    WriteBytes(dir.path() / "text.txt", "E\nE PARIS PARIS PARIS PARIS");
     WriteBytes(dir.path() / "old.wav", "old contents");
     const auto fileSizeLimit = [] {
         // The file grows past 10000 bytes in the middle of the sound.
@@ -211,6 +209,11 @@ TEST(RenderProgram, ReadOrWriteFailureExitsWithOneAndLeavesNoFile) {
         {{"text.txt", "-o", "no/such/folder.wav"}, {}, "Cannot create file no/such/folder.wav: No such file or directory"},
         {{"text.txt", "-o", "new.wav"}, fileSizeLimit, "Cannot create file new.wav: File too large"},
         {{"text.txt", "-o", "old.wav"}, fileSizeLimit, "Cannot create file old.wav: File too large"},
+        {{"text.txt", "-o", "new.flac"}, fileSizeLimit, "Cannot create file new.flac: File too large"},
+        {{"text.txt", "-o", "c-%d.wav", "--chapter-marker=E", "--wpm=100", "--farnsworth=100"},
+         fileSizeLimit,
+         "Cannot create file c-2.wav: File too large"},
+        {{"text.txt", "-o", "-", "--format", "flac"}, fullDevice, "Cannot write to standard output: No space left on device"},
         {{"text.txt", "-o", "-"}, fullDevice, "Cannot write to standard output: No space left on device"},
     };
     for (const auto& c : cases) {
@@ -243,6 +246,65 @@ TEST(RenderProgram, InterruptedWriteLeavesNoFile) {
         EXPECT_EQ(r.signal, signal) << "status " << r.status << ": " << r.err;
         EXPECT_EQ(dir.Names(), std::vector<std::string>{"text.txt"});
     }
+}
+
+TEST(RenderProgram, BookToMp3Chapters) {
+    TempDir dir;
+    WriteBytes(dir.path() / "book.txt", "Moby Dick\nCHAPTER 1\nCALL ME\nISHMAEL\nCHAPTER 2\nTHE CARPET BAG\n");
+    const Result r = RunProgram(dir.path(), {"--wpm", "15", "--farnsworth", "20", "--speed-step", "5", "--chapter-marker",
+                                             "CHAPTER", "--title", "Moby", "book.txt", "-o", "moby-%02d.mp3"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, "");  // standard error is no terminal: no progress line
+    ASSERT_EQ(dir.Names(), (std::vector<std::string>{"book.txt", "moby-01.mp3", "moby-02.mp3", "moby-03.mp3"}));
+    const std::u32string chapters[] = {U"Moby Dick\r\n", U"CHAPTER 1\r\nCALL ME\r\nISHMAEL\r\n",
+                                       U"CHAPTER 2\r\nTHE CARPET BAG\r\n"};
+    for (int i = 0; i < 3; ++i) {
+        RenderSettings settings;
+        settings.CodeSpeed = 15 + 5 * i;
+        settings.CharSpeed = 20 + 5 * i;
+        std::vector<std::int16_t> samples;
+        TextRenderer(settings).Render(chapters[i], [&](std::int16_t s) { samples.push_back(s); });
+        const std::string name = "moby-0" + std::to_string(i + 1) + ".mp3";
+        const test::DecodedSound d = test::DecodeSound(dir.path() / name);
+        const auto expected = test::KeyingEdges(samples, 8000), decoded = test::KeyingEdges(d.Samples, 8000);
+        ASSERT_EQ(decoded.size(), expected.size()) << name;
+        for (std::size_t e = 0; e < expected.size(); ++e) EXPECT_NEAR(decoded[e], expected[e], 16) << name << " edge " << e;
+        EXPECT_EQ(d.Title, "Moby - Chapter " + std::to_string(i + 1));
+        EXPECT_EQ(d.Artist, "Kelvo");
+        EXPECT_EQ(d.Comment, "Morse at " + std::to_string(settings.CodeSpeed) + " wpm, characters at " +
+                                 std::to_string(settings.CharSpeed) + " wpm, 800 Hz tone, 5 ms rise");
+    }
+}
+
+TEST(RenderProgram, ShowsProgressOnATerminalForLongWork) {
+    TempDir dir;
+    // Over an hour of sound at the start-up speeds, in fifteen chapters.
+    std::string words;
+    for (int i = 0; i < 450; ++i) words += (i % 30 == 0 ? "\nCHAPTER\n" : "PARIS ");
+    WriteBytes(dir.path() / "book.txt", words);
+    const int master = ::posix_openpt(O_RDWR | O_NOCTTY);
+    ASSERT_GE(master, 0);
+    ASSERT_EQ(::grantpt(master), 0);
+    ASSERT_EQ(::unlockpt(master), 0);
+    const std::string terminal = ::ptsname(master);
+    const pid_t pid = StartProgram(dir.path(), {"book.txt", "--chapter-marker", "CHAPTER", "-o", "b%d.flac"}, "", [&] {
+        const int t = ::open(terminal.c_str(), O_WRONLY | O_NOCTTY);
+        ::dup2(t, 2);
+    });
+    // Read the terminal while the program runs, so its writes never wait for room.
+    std::string shown;
+    ::fcntl(master, F_SETFL, O_NONBLOCK);
+    int status = 0;
+    for (bool ended = false; !ended;) {
+        ended = ::waitpid(pid, &status, WNOHANG) == pid;  // then one last read takes what is left
+        char block[4096];
+        for (ssize_t n; (n = ::read(master, block, sizeof block)) > 0;) shown.append(block, static_cast<std::size_t>(n));
+        if (!ended) ::usleep(20000);
+    }
+    ::close(master);
+    EXPECT_EQ(WEXITSTATUS(status), 0) << shown;
+    EXPECT_TRUE(shown.starts_with("\r\033[Kkelvo-render: chapter 1 of 15, 0% done")) << shown;
+    EXPECT_TRUE(shown.ends_with("\r\033[K")) << shown;  // the line is gone at the end
 }
 
 TEST(RenderProgram, RefusesToWriteSoundToATerminal) {

@@ -2,7 +2,7 @@
 # by dpkg-shlibdeps from the libraries the programs link.
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME kelvo)
-set(CPACK_PACKAGE_VENDOR "KV0LO")
+set(CPACK_PACKAGE_VENDOR "The Kelvo developers")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Learn Morse code by ear")
 set(CPACK_PACKAGE_DESCRIPTION
     "Kelvo keys any text as Morse code, with plain or Farnsworth timing, at the speeds and pitch
@@ -10,7 +10,7 @@ you choose, and runs an adaptive drill over 40 characters with an error chart an
 rating. It comes with 950 practice texts; kelvo-render keys text into a sound file.")
 set(CPACK_RESOURCE_FILE_LICENSE ${CMAKE_SOURCE_DIR}/LICENSE)
 set(CPACK_STRIP_FILES ON)
-set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Kelvo developers <kv0lo@kelvo.org>")
+set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Kelvo developers <developers@kelvo.org>")
 set(CPACK_DEBIAN_PACKAGE_SECTION hamradio)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://kelvo.org/")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)

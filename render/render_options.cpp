@@ -96,7 +96,7 @@ Examples:
   kelvo-render --practice 1 -o p1.wav
   kelvo-render --practice 250 --data ~/.local/share/kelvo -o p250.wav
   kelvo-render --wpm 12 --farnsworth 18 --freq 650 --rise 3 lesson.txt -o lesson.wav
-  echo "CQ CQ DE K1ABC" | kelvo-render --harmonics 0 --square --rate 44100 -o - | aplay
+  echo "CQ CQ DE Q1ABC" | kelvo-render --harmonics 0 --square --rate 44100 -o - | aplay
   kelvo-render --format flac --title "Lesson 1" --comment "first lesson" lesson.txt -o - > l1.flac
   kelvo-render --wpm 15 --farnsworth 20 --chapter-marker CHAPTER --speed-step 1 --title "My Book"
                --artist "Jane Doe" --quality 0.5 book.txt -o book-%03d.mp3

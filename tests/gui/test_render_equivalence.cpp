@@ -24,7 +24,7 @@ namespace {
 // without code, a Latin-1 letter, a Cyrillic letter, a character beyond 16 bits, a no-break space
 // and a line separator (each only a character gap, not a word gap or a line break).
 const char* const Text =
-    "Kelvo 73 de K1ABC\n@@ ok! caf\xC3\xA9 \xD0\x96\xF0\x9F\x98\x80 end? 599\xC2\xA0" "73\xE2\x80\xA8" "GL";
+    "Kelvo 73 de Q1ABC\n@@ ok! caf\xC3\xA9 \xD0\x96\xF0\x9F\x98\x80 end? 599\xC2\xA0" "73\xE2\x80\xA8" "GL";
 
 }  // namespace
 

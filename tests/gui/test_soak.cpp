@@ -83,7 +83,7 @@ const QStringList TypedTexts = {
     QStringLiteral("-2147483648"), QStringLiteral("2147483647"), QStringLiteral("99999999999"),
     QStringLiteral("7.5"), QStringLiteral("7,5"), QStringLiteral("1e3"), QStringLiteral(" 12"), QStringLiteral("+3"),
     QStringLiteral("jq"), QStringLiteral("JQ"), QStringLiteral("abc"), QStringLiteral("q7zg"), QStringLiteral("a"),
-    QStringLiteral("aaaa"), QStringLiteral("ab"), QStringLiteral("CQ CQ DE K1ABC"), QStringLiteral("@@@"),
+    QStringLiteral("aaaa"), QStringLiteral("ab"), QStringLiteral("CQ CQ DE Q1ABC"), QStringLiteral("@@@"),
     QStringLiteral("é ü ß"), QStringLiteral("Ωμέγα"), QStringLiteral("日本語"), QStringLiteral("😀 ok"),
     QStringLiteral("ő"), QStringLiteral("a\u00a0b"), QStringLiteral("line\u2028break"), QStringLiteral("tab\there"),
     QString(2000, QLatin1Char('e')), QString(300, QChar(0x263A)),
@@ -177,7 +177,7 @@ void SoakTest::randomActionsKeepTheWindowSound() {
     dir = std::make_unique<test::ScopedWorkDir>();
     const QString data = qEnvironmentVariable("KELVO_SOURCE_DIR") + QStringLiteral("/data/");
     for (int k = 0; k <= 9; ++k) QVERIFY(QFile::copy(data + QStringLiteral("P%1").arg(k), QStringLiteral("P%1").arg(k)));
-    test::WriteFile(QStringLiteral("plain.txt"), "CQ CQ DE K1ABC\r\nPSE K\r\n");
+    test::WriteFile(QStringLiteral("plain.txt"), "CQ CQ DE Q1ABC\r\nPSE K\r\n");
     test::WriteFile(QStringLiteral("latin1.txt"), "caf\xe9 \xfc\xdf\r\n");
     test::WriteFile(QStringLiteral("empty.txt"), "");
     test::WriteFile(QStringLiteral("long.txt"), QByteArray("PARIS ").repeated(3000));

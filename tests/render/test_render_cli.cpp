@@ -120,7 +120,7 @@ TEST(RenderProgram, PracticeTextFromTheCurrentFolderOrTheDataFolder) {
 TEST(RenderProgram, FileStandardInputAndStandardOutputGiveTheSameSound) {
     TempDir dir;
     // Latin-1 bytes, LF and CR line ends, a character beyond 16 bits, the dit stream.
-    const std::string bytes = "CQ CQ de K1ABC 73\nna\xEFve caf\xC3\xA9 \xF0\x9F\x98\x80\r@@ ok?";
+    const std::string bytes = "CQ CQ de Q1ABC 73\nna\xEFve caf\xC3\xA9 \xF0\x9F\x98\x80\r@@ ok?";
     WriteBytes(dir.path() / "text.txt", bytes);
     const std::vector<std::string> settingArgs = {"--wpm",  "18", "--farnsworth", "25", "--freq",      "650",
                                                   "--rise", "3",  "--harmonics",  "2",  "--square", "--rate", "22050"};

@@ -52,7 +52,7 @@ TEST(SoundFormats, EachFileDecodesToTheKeying) {
     settings.CodeSpeed = 20;
     settings.CharSpeed = 20;
     const TextRenderer renderer(settings);
-    const std::u32string text = KeyedText("CQ DE K1ABC 73\nE T 5");
+    const std::u32string text = KeyedText("CQ DE Q1ABC 73\nE T 5");
     std::vector<std::int16_t> samples;
     renderer.Render(text, [&](std::int16_t s) { samples.push_back(s); });
     const std::vector<std::int64_t> edges = test::KeyingEdges(samples, settings.SampRate);

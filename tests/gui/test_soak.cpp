@@ -61,6 +61,7 @@ const QRegularExpression LearnerMessage(
     QStringLiteral("^('.*' is not a valid integer value|'.*' is not a valid floating point value"
                    "|Cannot open file .*|Cannot create file .*|Floating point division by zero"
                    "|Invalid floating point operation|'.*' Hz is not a valid audio frequency: it cannot be negative"
+                   "|'.*' words per minute is not a valid speed: it cannot be negative"
                    "|Enter at least two different characters to generate groups\\.)$"),
     QRegularExpression::DotMatchesEverythingOption);
 
@@ -423,8 +424,9 @@ QString SoakTest::MoveScrollBar() {
 
 QString SoakTest::TypeIntoBox() {
     QList<QWidget*> boxes;
+    // A spin box's own line edit is reached only through the spin box, as a learner reaches it.
     for (auto* w : Usable<QLineEdit>())
-        if (!w->isReadOnly()) boxes << w;
+        if (!w->isReadOnly() && !qobject_cast<QAbstractSpinBox*>(w->parentWidget())) boxes << w;
     for (auto* w : Usable<QPlainTextEdit>()) boxes << w;
     for (auto* w : Usable<QSpinBox>()) boxes << w;
     if (boxes.isEmpty()) return QStringLiteral("no box to type into");

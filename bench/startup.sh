@@ -10,8 +10,11 @@ program="$root/build/app/kelvo"
 
 # Xvfb reports its display on the descriptor given; it must be read up to the newline.
 exec {display_fd}< <(Xvfb -displayfd 1 -screen 0 1280x1024x24 -nolisten tcp 2>/dev/null & echo "pid $!")
-read -r _ xvfb_pid <&"$display_fd"
-read -r display <&"$display_fd"
+# The two lines come in either order: the display number and "pid N".
+for _ in 1 2; do
+    read -r line <&"$display_fd"
+    case $line in pid\ *) xvfb_pid=${line#pid } ;; *) display=$line ;; esac
+done
 trap 'kill "$xvfb_pid" 2>/dev/null || true' EXIT
 export DISPLAY=":$display" QT_QPA_PLATFORM=xcb
 
@@ -23,7 +26,10 @@ for run in $(seq "$runs"); do
     start=$(date +%s%N)
     "$program" >/dev/null 2>&1 &
     pid=$!
-    until xdotool search --onlyvisible --pid "$pid" >/dev/null 2>&1; do sleep 0.01; done
+    until xdotool search --onlyvisible --pid "$pid" >/dev/null 2>&1; do
+        kill -0 "$pid" 2>/dev/null || { echo "$program ended before its window was shown" >&2; exit 1; }
+        sleep 0.01
+    done
     shown=$(date +%s%N)
     sleep 1
     kib=$(awk '/^VmRSS/ {print $2}' "/proc/$pid/status")

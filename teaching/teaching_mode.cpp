@@ -19,6 +19,7 @@
 #include <QTextCursor>
 
 #include <chrono>
+#include <cstdint>
 #include <string>
 
 namespace kelvo {
@@ -150,14 +151,15 @@ void TForm1::KelvoStopButtonClick() {
     // As at start-up: sending drill characters needs a fresh Start Kelvo.
     KelvoSendButton->setEnabled(false);
     Memo1->clear();
-    const int rating = Drill.MasteryRating();
+    const std::int64_t rating = Drill.MasteryRating();
     AddMemoLine(Memo1, QString::fromUtf8(RatingLine) + QString::number(rating));
     AddMemoLine(Memo1, QString::fromUtf8(RatingGoalLine));
     Memo2->hide();
     CheckBox2->setChecked(false);
     StatusBar1->SetSimpleText(QString::fromUtf8(StoppedStatus));
     // Last, so that a file that cannot be written leaves the drill's own results in place.
-    if (wasSending) RecordSession(rating);
+    // A drill that was sending started from a checked count, so its rating lies within 0 to 100.
+    if (wasSending) RecordSession(static_cast<int>(rating));
 }
 
 // A turn begins. Timer2 acts as a 100 ms one-shot.

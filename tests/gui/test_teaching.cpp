@@ -224,6 +224,14 @@ private slots:
         QCOMPARE(errors->Messages, QStringList());
     }
 
+    // A count no drill could reach rates as the formula gives it, beyond 32 bits, not wrapped.
+    void stopKelvoPrintsTheRatingTheFormulaGives() {
+        form->StartNumEdit->setText(QStringLiteral("2000000000"));
+        form->Kelvobutton->click();
+        form->KelvoStopButton->click();
+        QCOMPARE(TForm1::MemoLines(form->Memo1).value(0), QStringLiteral("Your current mastery rating is 6250000000"));
+    }
+
     void stopKelvoRatesAndLabelsTheChart() {
         form->StartNumEdit->setText(QStringLiteral("10"));
         form->Kelvobutton->click();

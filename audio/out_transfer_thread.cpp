@@ -21,8 +21,8 @@ void RaiseToHighestPriority() noexcept {
     if (pthread_setschedparam(pthread_self(), SCHED_FIFO, &parameter) == 0) return;
     rlimit limit{};
     if (getrlimit(RLIMIT_RTPRIO, &limit) != 0 || limit.rlim_cur == 0) return;
-    const auto allowed = limit.rlim_cur == RLIM_INFINITY ? rlim_t(highest) : limit.rlim_cur;
-    parameter.sched_priority = static_cast<int>(std::min<rlim_t>(allowed, rlim_t(highest)));
+    // RLIM_INFINITY is the largest rlim_t, so the smaller of the two is the one allowed.
+    parameter.sched_priority = static_cast<int>(std::min<rlim_t>(limit.rlim_cur, rlim_t(highest)));
     pthread_setschedparam(pthread_self(), SCHED_FIFO, &parameter);
 }
 

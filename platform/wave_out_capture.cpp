@@ -150,20 +150,20 @@ std::string WaveOutCapture::ErrorText(WaveOutResult code) const {
 WaveOutResult WaveOutCapture::Write(Device& device, WaveHeader& header) {
     const auto* data = static_cast<const std::int16_t*>(header.Data);
     const std::size_t values = header.BufferLength / sizeof(std::int16_t);
-    bool lost = false;
     if (Mode == Completion::AtOnce) {
         std::lock_guard deliver(DeliverMutex);
         {
             std::lock_guard lock(Mutex);
             if (WriteFailure != WaveOutNoError) return WriteFailure;
             Recorded.insert(Recorded.end(), data, data + values);
-            lost = ++Queued == LoseAt;
-            if (lost) WriteFailure = LoseCode;
+            // Nothing is held in this mode, so nothing is handed back: later writes just fail.
+            if (++Queued == LoseAt) WriteFailure = LoseCode;
         }
         device.Complete(header);
         Changed.notify_all();
         return WaveOutNoError;
     }
+    bool lost = false;
     {
         std::lock_guard lock(Mutex);
         if (WriteFailure != WaveOutNoError) return WriteFailure;

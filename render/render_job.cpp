@@ -3,7 +3,6 @@
 #include "render/chapters.h"
 
 #include <algorithm>
-#include <charconv>
 #include <condition_variable>
 #include <exception>
 #include <memory>
@@ -12,18 +11,6 @@
 #include <thread>
 
 namespace kelvo {
-
-namespace {
-
-constexpr int MaxSpeed = 100;
-
-std::string Shortest(double value) {
-    char text[32];
-    const auto result = std::to_chars(text, text + sizeof text, value);
-    return std::string(text, result.ptr);
-}
-
-}  // namespace
 
 std::string SettingsComment(const RenderSettings& s) {
     std::string text = "Morse at " + std::to_string(s.CodeSpeed) + " wpm";

@@ -18,7 +18,7 @@ namespace kelvo {
 
 namespace {
 
-constexpr int MinSpeed = 1, MaxSpeed = 100;
+constexpr int MinSpeed = 1;
 constexpr int MinHarmonics = 0, MaxHarmonics = 3;
 constexpr int MinRate = 8000, MaxRate = 48000;
 // The window's rise/fall control's range. A rise under one sample would hold a mark at level 0.
@@ -29,13 +29,6 @@ constexpr int MinSpeedStep = 0, MaxSpeedStep = 20;
 
 constexpr const char* WordsPerMinute = " words per minute";
 constexpr const char* SamplesPerSecond = " samples per second";
-
-// The shortest decimal that reads back as `value`: 1 as "1", 2.5 as "2.5".
-std::string Shortest(double value) {
-    char text[32];
-    const auto result = std::to_chars(text, text + sizeof text, value);
-    return std::string(text, result.ptr);
-}
 
 std::string OutOfRange(const std::string& value, const std::string& what, const std::string& min,
                        const std::string& max, const std::string& unit) {
@@ -189,9 +182,11 @@ std::unique_ptr<CLI::App> CommandLine(RenderOptions& o, std::string& format, std
     constexpr const char* output = "Output";
     app->add_option("-o", o.Output,
                     "the file to write; \"-\" writes to standard output (not to a terminal). A file is "
-                    "written whole or not at all: after an error no partial file is left and an existing "
-                    "file keeps its old contents; a link is written through to its file and a read-only file is kept. With --chapter-marker, a numbered name such as "
-                    "book-%03d.mp3 (%d, %03d ... stand for the chapter number, %% for a %)")
+                    "written whole or not at all, every chapter file or none: after an error or an "
+                    "interruption no partial file is left and an existing file keeps its old contents; a "
+                    "link is written through to its file and a read-only file is kept. With "
+                    "--chapter-marker, a numbered name such as book-%03d.mp3 (%d, %03d ... stand for the "
+                    "chapter number, %% for a %)")
         ->type_name("FILE")
         ->required()
         ->check(NotEmpty("a file name, or - for standard output"))
@@ -212,14 +207,18 @@ std::unique_ptr<CLI::App> CommandLine(RenderOptions& o, std::string& format, std
                                         "title ends in its chapter number")
         ->type_name("TEXT")
         ->group(output);
-    app->add_option("--artist", o.Artist, "the artist tag")->type_name("TEXT")->group(output);
-    app->add_option("--comment", o.Comment, "the comment tag (default: the speeds, tone and rise time used)")
+    app->add_option("--artist", o.Artist, "the artist tag (not in WAV; default: Kelvo)")
+        ->type_name("TEXT")
+        ->group(output);
+    app->add_option("--comment", o.Comment,
+                    "the comment tag (not in WAV; default: the speeds, tone and rise time used)")
         ->type_name("TEXT")
         ->group(output);
     app->add_option("--chapter-marker", o.ChapterMarker,
                     "start a new chapter, and a new file, at each line that begins with TEXT (for example "
                     "CHAPTER); the marker line is keyed as the chapter's heading. The chapters are "
-                    "encoded on all cores at once.")
+                    "encoded on all cores at once; on a terminal, work of an hour of sound or more shows "
+                    "a progress line.")
         ->type_name("TEXT")
         ->check(NotEmpty("a marker text"))
         ->group(output);
@@ -266,6 +265,12 @@ std::unique_ptr<CLI::App> CommandLine(RenderOptions& o, std::string& format, std
 bool IsHelp(std::string_view arg) { return arg == "-h" || arg == "--help"; }
 
 }  // namespace
+
+std::string Shortest(double value) {
+    char text[32];
+    const auto result = std::to_chars(text, text + sizeof text, value);
+    return std::string(text, result.ptr);
+}
 
 RenderOptions ParseRenderOptions(const std::vector<std::string_view>& args) {
     RenderOptions o;

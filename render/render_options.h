@@ -21,6 +21,12 @@ public:
 inline constexpr int UsageExitStatus = 2;
 inline constexpr int FailureExitStatus = 1;
 
+// The fastest code or character speed, in words per minute; a speed step stops there too.
+inline constexpr int MaxSpeed = 100;
+
+// The shortest decimal that reads back as `value`: 1 as "1", 2.5 as "2.5".
+std::string Shortest(double value);
+
 struct RenderOptions {
     RenderSettings Settings;
     int Practice = 0;          // practice text number; 0 when the text comes from a file

@@ -17,7 +17,7 @@ KELVO_TEST_PACKAGES=(pulseaudio pulseaudio-utils libasound2-plugins sox)
 KELVO_TEST_PACKAGES+=(dpkg-dev file binutils desktop-file-utils appstream xvfb dbus-daemon dbus-bin at-spi2-core
                       python3-gi gir1.2-atspi-2.0)
 # The window read through the accessibility bus, as a screen reader reads it, on a private X server.
-KELVO_TEST_PACKAGES+=(at-spi2-core python3-gi gir1.2-atspi-2.0 xvfb dbus xdotool)
+KELVO_TEST_PACKAGES+=(dbus xdotool)
 # Extra packages for the fuzz targets: clang with its libFuzzer and sanitizer runtimes.
 KELVO_FUZZ_PACKAGES=(clang libclang-rt-14-dev)
 

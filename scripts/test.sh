@@ -90,7 +90,9 @@ kelvo_build build-fuzz -DKELVO_FUZZ=ON -DCMAKE_CXX_COMPILER=clang++ -- fuzz_all
 fuzz_seconds=${KELVO_FUZZ_SECONDS:-8}
 fuzz_work=$(mktemp -d "${TMPDIR:-/tmp}/kelvo-fuzz.XXXXXX")
 mkdir -p "$KELVO_ROOT/build-fuzz/artifacts"
-for corpus in convert text_file settings_file practice_library keying render_options group_generator; do
+# Every target has a seed corpus of its own name, so the folders list the targets.
+for corpus_dir in "$KELVO_ROOT"/fuzz/corpus/*/; do
+    corpus=$(basename "$corpus_dir")
     echo "-- fuzz_$corpus, ${fuzz_seconds} s"
     mkdir "$fuzz_work/$corpus"
     # The window's targets look for leaks once, at the end: Qt keeps caches between inputs, and a

@@ -45,10 +45,9 @@ int StartCount(const QLineEdit* box) { return StrToInt(box->text().toStdString()
 // Answers are typed at the keyboard, so the focus must not rest on a button, where a space (for
 // "I don't know", or by habit) would click it: Start Sending disables itself and would hand the
 // focus on to Stop Kelvo, and a click on Pause leaves it there. The chart takes it instead: keys
-// do nothing there but reach the hook, and Stop Kelvo is the next stop of Tab.
+// do nothing there but reach the hook, and Stop Kelvo is the next stop of Tab (the window's Tab
+// order puts it right after the chart).
 void FocusForAnswers(TForm1& form) {
-    form.Chart1->setFocusPolicy(Qt::StrongFocus);
-    QWidget::setTabOrder(form.Chart1, form.KelvoStopButton);
     form.Chart1->setFocus(Qt::OtherFocusReason);
 }
 

@@ -128,7 +128,7 @@ private slots:
             form->CheckBox3,   form->SpinEdit2,       form->Memo1,          form->Memo2,          form->Edit3,
             form->Button3,     form->Edit2,           form->CspeedScrollbar, form->CSpeedEdit,    form->SpeedScrollBar,
             form->SpeedEdit,   form->Freqscrollbar,   form->Freqedit,       form->Kelvobutton,    form->StartNumEdit,
-            form->KelvoSendButton, form->KelvoStopButton, form->UsingEdit,  form->Chart1,
+            form->KelvoSendButton, form->UsingEdit,     form->Chart1,     form->KelvoStopButton,
         };
         QList<QWidget*> chain;
         QWidget* w = form->LoadFile;

@@ -551,6 +551,8 @@ private slots:
         QTest::newRow("Delete") << int(Qt::Key_Delete) << int(Qt::NoModifier) << "\x7f";
         QTest::newRow("Alt+Q") << int(Qt::Key_Q) << int(Qt::AltModifier) << "q";
         QTest::newRow("Ctrl+Q") << int(Qt::Key_Q) << int(Qt::ControlModifier) << "\x11";
+        QTest::newRow("Shift+Tab") << int(Qt::Key_Backtab) << int(Qt::ShiftModifier) << "\t";
+        QTest::newRow("Meta+Q") << int(Qt::Key_Q) << int(Qt::MetaModifier) << "q";
     }
     void keysThatTypeNoCharacterAreNotAnswers() {
         QFETCH(int, key);

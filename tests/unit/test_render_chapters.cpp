@@ -114,9 +114,14 @@ TEST(Chapters, AllFilesAreWrittenOrNone) {
         TextRenderer(j.Settings).Render(j.Text, [&](std::int16_t s) { samples.push_back(s); });
         EXPECT_EQ(test::ReadBytes(j.Output), test::WavFileBytes(8000, samples)) << j.Output;
     }
-    for (const RenderProgress& p : reports) {
-        EXPECT_EQ(p.Chapters, 3);
-        EXPECT_LE(p.Share, 1.0);
+    // Reported at least once, before the work ends, and never going back.
+    ASSERT_FALSE(reports.empty());
+    for (std::size_t i = 0; i < reports.size(); ++i) {
+        EXPECT_EQ(reports[i].Chapters, 3);
+        EXPECT_LE(reports[i].Share, 1.0);
+        if (i == 0) continue;
+        EXPECT_GE(reports[i].Share, reports[i - 1].Share);
+        EXPECT_GE(reports[i].ChaptersDone, reports[i - 1].ChaptersDone);
     }
 
     // The third chapter cannot be written: none of the new files stays, the old ones are kept.

@@ -181,13 +181,13 @@ void TForm1::MakeAccessible() {
     connect(Chart1BottomAxis, &QCategoryAxis::categoriesChanged, this, chartChanged);
 
     // Tab follows the window: the top strip, the text and what lies below it, the value controls,
-    // then the drill. Hidden controls are skipped until they are shown.
+    // then the drill, where Stop Kelvo comes right after the chart that holds the focus for answers. Hidden controls are skipped until they are shown.
     QWidget* const order[] = {
         LoadFile,        Button1,        Edit1,          CheckBox2,      CheckBox1,      Sendbutton,
         Button2,         AbortButton,    Button4,        SpinEdit3,      CheckBox3,      SpinEdit2,
         Memo1,           Memo2,          Edit3,          Button3,        Edit2,          CspeedScrollbar,
         CSpeedEdit,      SpeedScrollBar, SpeedEdit,      Freqscrollbar,  Freqedit,       Kelvobutton,
-        StartNumEdit,    KelvoSendButton, KelvoStopButton, UsingEdit,    Chart1,
+        StartNumEdit,    KelvoSendButton, UsingEdit,     Chart1,         KelvoStopButton,
     };
     for (std::size_t i = 1; i < std::size(order); ++i)
         setTabOrder(order[i - 1], order[i]);
